@@ -1,0 +1,15 @@
+#pragma once
+
+class Clock;
+class Dialogs;
+class Launcher;
+class SettingsArea;
+
+// The outside world as the windows see it. Production fills it with the real
+// implementations, tests with fakes that record every call.
+struct Services {
+    Dialogs& dialogs;
+    Launcher& launcher;
+    SettingsArea& settings;
+    Clock& clock;
+};

@@ -1,0 +1,301 @@
+#include "frmMain.h"
+
+#include "AppIcon.h"
+#include "Twips.h"
+#include "frmMainTexts.h"
+#include "mdlUtils.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextEdit>
+
+namespace T = frmMainText;
+
+namespace {
+
+constexpr char HelpTopic[] = "helpTopic";
+
+template <class W, class... Args>
+W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
+{
+    auto* w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+} // namespace
+
+frmMain::frmMain(const Services& services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(T::Caption);
+    setWindowIcon(appIcon());
+    createControls();
+    createMenus();
+    setTabOrder();
+    installHints();
+    Form_Load();
+}
+
+void frmMain::createControls()
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("frmMainClient"));
+    const QSize client(twips(9630), twips(6195));
+    m_client->setFixedSize(client);
+    setCentralWidget(m_client);
+
+    fldDrive = place<QComboBox>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
+    fldDrive->setProperty(HelpTopic, 230);
+    fldDrive->setAccessibleName(T::NameDrive);
+    fldDir = place<QListWidget>(m_client, "fldDir", twipsRect(120, 360, 2535, 2610));
+    fldDir->setProperty(HelpTopic, 260);
+    fldDir->setAccessibleName(T::NameDir);
+    fldFileList = place<QListWidget>(m_client, "fldFileList", twipsRect(120, 3000, 2535, 3150));
+    fldFileList->setProperty(HelpTopic, 250);
+    fldFileList->setAccessibleName(T::NameFileList);
+
+    fldViewSrc = place<QTextEdit>(m_client, "fldViewSrc", twipsRect(2760, 1320, 6735, 4815));
+    fldViewSrc->setAccessibleName(T::NameViewSrc);
+    fldViewSrc->setReadOnly(true);
+    fldViewSrc->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    fldViewSrc->setTabChangesFocus(true);
+    fldViewSrc->setLineWrapMode(QTextEdit::NoWrap);
+    QFont previewFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    previewFont.setPointSizeF(9.75);
+    fldViewSrc->setFont(previewFont);
+    QPalette pal = fldViewSrc->palette();
+    pal.setColor(QPalette::Base, QColor(224, 224, 224));
+    fldViewSrc->setPalette(pal);
+
+    auto button = [this](const char* name, const QString& caption, QRect geometry, int topic) {
+        auto* b = place<QPushButton>(m_client, name, geometry, caption);
+        b->setAccessibleName(caption);
+        b->setProperty(HelpTopic, topic);
+        b->setAutoDefault(false);
+        return b;
+    };
+    btnNew = button("btnNew", T::BtnNew, twipsRect(2760, 0, 1215, 495), 270);
+    btnEdit = button("btnEdit", T::BtnEdit, twipsRect(4200, 0, 1095, 495), 240);
+    btnRun = button("btnRun", T::BtnRun, twipsRect(5520, 0, 1095, 495), 280);
+    btnEncode = button("btnEncode", T::BtnEncode, twipsRect(6840, 0, 1215, 495), 320);
+    btnOption = button("btnOption", T::BtnOption, twipsRect(8280, 0, 1215, 495), 320);
+
+    auto radio = [](QWidget* frame, const char* name, const QString& caption, QRect geometry) {
+        auto* r = place<QRadioButton>(frame, name, geometry, caption);
+        r->setAccessibleName(caption);
+        return r;
+    };
+    CInterp = place<QGroupBox>(m_client, "CInterp", twipsRect(2760, 600, 4095, 615));
+    CInterp->setAccessibleName(T::NameInterp);
+    cWSC = radio(CInterp, "cWSC", T::OptWsc, twipsRect(240, 240, 1815, 255));
+    cCsc = radio(CInterp, "cCsc", T::OptCsc, twipsRect(2160, 240, 1695, 255));
+    cWSC->setChecked(true);
+
+    Frame1 = place<QGroupBox>(m_client, "Frame1", twipsRect(6960, 600, 2535, 615), T::Frame1);
+    Frame1->setAccessibleName(T::Frame1);
+    selJS = radio(Frame1, "selJS", T::SelJs, twipsRect(120, 240, 615, 255));
+    selVBS = radio(Frame1, "selVBS", T::SelVbs, twipsRect(840, 240, 735, 255));
+    selPls = radio(Frame1, "selPls", T::SelPls, twipsRect(1680, 240, 735, 255));
+    selVBS->setChecked(true);
+
+    sbMain = new QStatusBar(this);
+    sbMain->setObjectName(QStringLiteral("sbMain"));
+    sbMain->setSizeGripEnabled(false);
+    sbMain->setFixedHeight(twips(375));
+    sbMain->setAccessibleName(T::NameStatus);
+    m_statusLabel = new QLabel(sbMain);
+    m_statusLabel->setObjectName(QStringLiteral("sbMainText"));
+    m_statusLabel->setTextFormat(Qt::PlainText);
+    sbMain->addWidget(m_statusLabel, 1);
+    setStatusBar(sbMain);
+}
+
+void frmMain::createMenus()
+{
+    auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
+    auto submenu = [](QWidget* parent, const char* name, const QString& caption) {
+        auto* m = new QMenu(caption, parent);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    QMenu* mnuFile = submenu(this, "mnuFile", T::MnuFile);
+    menuBar()->addMenu(mnuFile);
+    mnuFileNew = entry(mnuFile, "mnuFileNew", T::MnuFileNew);
+    mnuFileNew->setProperty(HelpTopic, 270);
+    mnuFileOpen = entry(mnuFile, "mnuFileOpen", T::MnuFileOpen);
+    separator(mnuFile, "mnuFileSep1");
+    mnuFileRun = entry(mnuFile, "mnuFileRun", T::MnuFileRun);
+    mnuFileEncode = entry(mnuFile, "mnuFileEncode", T::MnuFileEncode);
+    separator(mnuFile, "mnuFileSep2");
+    mnuFileExit = entry(mnuFile, "mnuFileExit", T::MnuFileExit);
+    connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+
+    QMenu* mnuTool = submenu(this, "mnuTool", T::MnuTool);
+    menuBar()->addMenu(mnuTool);
+    QMenu* mnuToolScr = submenu(mnuTool, "mnuToolScr", T::MnuToolScr);
+    mnuTool->addMenu(mnuToolScr);
+    mnuToolScrJS = entry(mnuToolScr, "mnuToolScrJS", T::MnuToolScrJs);
+    separator(mnuToolScr, "mnuSept11");
+    mnuToolScrVBS = entry(mnuToolScr, "mnuToolScrVBS", T::MnuToolScrVbs);
+    separator(mnuToolScr, "mnnuSept12");
+    mnuToolScrPLS = entry(mnuToolScr, "mnuToolScrPLS", T::MnuToolScrPls);
+    QMenu* mnuToolIpri = submenu(mnuTool, "mnuToolIpri", T::MnuToolIpri);
+    mnuTool->addMenu(mnuToolIpri);
+    mnuToolIpriWSCR = entry(mnuToolIpri, "mnuToolIpriWSCR", T::MnuToolIpriWscr);
+    separator(mnuToolIpri, "mnuSept13");
+    mnuToolIpriCSCR = entry(mnuToolIpri, "mnuToolIpriCSCR", T::MnuToolIpriCscr);
+    mnuToolOption = entry(mnuTool, "mnuToolOption", T::MnuToolOption);
+
+    QMenu* mnuHelp = submenu(this, "mnuHelp", T::MnuHelp);
+    menuBar()->addMenu(mnuHelp);
+    mnuHelpVOXTool = entry(mnuHelp, "mnuHelpVOXTool", T::MnuHelpUsage);
+    separator(mnuHelp, "mnuHelpSep1");
+    mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", T::MnuHelpAbout);
+}
+
+void frmMain::setTabOrder()
+{
+    // Frames and the status bar take no focus; the rest in the window's design order.
+    const QList<QWidget*> order{fldDrive, fldDir, fldFileList, fldViewSrc, btnOption, btnRun, btnEdit,
+                                btnNew,   selJS,  selVBS,      selPls,     cCsc,      cWSC,   btnEncode};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+
+    // An option group is one tab stop, its selected button; the arrow keys move within it.
+    for (const QList<QRadioButton*>& group : {QList<QRadioButton*>{selJS, selVBS, selPls}, QList<QRadioButton*>{cWSC, cCsc}}) {
+        auto update = [group] {
+            for (QRadioButton* r : group)
+                r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        for (QRadioButton* r : group)
+            connect(r, &QRadioButton::toggled, this, update);
+        update();
+    }
+}
+
+void frmMain::addHint(QWidget* w, const Hint& hint)
+{
+    QList<QWidget*> targets{w};
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+        targets.append(area->viewport());
+    for (QWidget* t : targets) {
+        m_hints.insert(t, hint);
+        t->installEventFilter(this);
+        t->setMouseTracking(true);
+        // A move over a control is its own: the frame around it must not answer for it.
+        t->setAttribute(Qt::WA_NoMousePropagation);
+    }
+}
+
+void frmMain::installHints()
+{
+    addHint(btnNew, {T::HintNewFocus, T::HintNewMouse, true});
+    addHint(btnEdit, {T::HintEdit, T::HintEdit, true});
+    addHint(btnRun, {T::HintRun, T::HintRun, true});
+    addHint(btnEncode, {{}, T::HintEncode, false});
+    addHint(btnOption, {T::HintOption, T::HintOption, true});
+    addHint(cWSC, {{}, T::HintWsc, true});
+    addHint(cCsc, {{}, T::HintCsc, true});
+    addHint(Frame1, {{}, T::HintFrame1, false});
+    addHint(fldDrive, {T::HintDriveFocus, {}, true});
+    addHint(fldDir, {T::HintDirFocus, T::HintDirMouse, true});
+    addHint(fldFileList, {T::HintFileList, T::HintFileList, true});
+    addHint(fldViewSrc, {{}, T::HintViewSrc, true});
+    // Silent ones, registered so that moves over them stay theirs.
+    for (QWidget* w : {static_cast<QWidget*>(selJS), static_cast<QWidget*>(selVBS),
+                       static_cast<QWidget*>(selPls), static_cast<QWidget*>(CInterp)})
+        addHint(w, {});
+    addHint(sbMain, {});
+    addHint(m_statusLabel, {});
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto it = m_hints.constFind(watched);
+    if (it == m_hints.cend())
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (!it->onFocus.isEmpty())
+            setStatusText(it->onFocus);
+        break;
+    case QEvent::FocusOut:
+        if (it->idleOnFocusOut)
+            setStatusText(idleStatusText);
+        break;
+    case QEvent::MouseMove:
+        if (watched == sbMain || watched == m_statusLabel)
+            setStatusText(idleStatusText);
+        else if (!it->onMouse.isEmpty())
+            setStatusText(it->onMouse);
+        break;
+    default: break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::StatusTip:
+        return true; // menu entries must not write into the status bar
+    case QEvent::WindowDeactivate:
+        setStatusText(idleStatusText);
+        break;
+    default: break;
+    }
+    return QMainWindow::event(event);
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    // The first control in the tab order starts with the focus, and so with its hint.
+    fldDrive->setFocus(Qt::ActiveWindowFocusReason);
+    activateWindow();
+}
+
+QString frmMain::statusText() const { return m_statusLabel->text(); }
+
+void frmMain::setStatusText(const QString& text)
+{
+    m_statusLabel->setText(text);
+    Q_EMIT statusTextSet(text);
+}
+
+void frmMain::Form_Load()
+{
+    m_helpFile = QDir::currentPath() + u'/' + T::HelpFileName;
+    setStatusText(T::LoadStatus);
+    idleStatusText = T::IdleStatus;
+    editorPath = mdlUtils::GetOption(m_services.settings, QStringLiteral("Editor"), QStringLiteral("notepad.exe"));
+    userName = mdlUtils::GetOption(m_services.settings, QStringLiteral("UserName"), QStringLiteral("No User Name"));
+}
+
+void frmMain::mnuFileExit_Click() { close(); }

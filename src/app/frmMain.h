@@ -1,0 +1,101 @@
+#pragma once
+
+#include "Services.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTextEdit;
+
+// The main window: the script browser, the action buttons, the kind and host choices, and
+// the state every action shares.
+class frmMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(const Services& services, QWidget* parent = nullptr);
+
+    // Shared state, read and written by the actions.
+    QString selectedFile;
+    QString userName;
+    QString editorPath;
+    QString commentMark;
+    QString interpreter;
+    QString idleStatusText;
+
+    QString statusText() const;
+    void setStatusText(const QString& text);
+    QString helpFile() const { return m_helpFile; }
+
+Q_SIGNALS:
+    // Every text the status bar is given, in order, also when it does not change.
+    void statusTextSet(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Form_Load();
+    void mnuFileExit_Click();
+
+    void createControls();
+    void createMenus();
+    void setTabOrder();
+    void installHints();
+
+    struct Hint {
+        QString onFocus;  // empty: gaining the focus shows nothing
+        QString onMouse;  // empty: the mouse over it shows nothing
+        bool idleOnFocusOut = false;
+    };
+    void addHint(QWidget* w, const Hint& hint);
+
+    Services m_services;
+    QString m_helpFile;
+    QHash<QObject*, Hint> m_hints;
+    bool m_shownOnce = false;
+
+    QWidget* m_client = nullptr;
+    QComboBox* fldDrive = nullptr;
+    QListWidget* fldDir = nullptr;
+    QListWidget* fldFileList = nullptr;
+    QTextEdit* fldViewSrc = nullptr;
+    QPushButton* btnNew = nullptr;
+    QPushButton* btnEdit = nullptr;
+    QPushButton* btnRun = nullptr;
+    QPushButton* btnEncode = nullptr;
+    QPushButton* btnOption = nullptr;
+    QGroupBox* CInterp = nullptr;
+    QRadioButton* cWSC = nullptr;
+    QRadioButton* cCsc = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* selJS = nullptr;
+    QRadioButton* selVBS = nullptr;
+    QRadioButton* selPls = nullptr;
+    QStatusBar* sbMain = nullptr;
+    QLabel* m_statusLabel = nullptr;
+
+    QAction* mnuFileNew = nullptr;
+    QAction* mnuFileOpen = nullptr;
+    QAction* mnuFileRun = nullptr;
+    QAction* mnuFileEncode = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QAction* mnuToolScrJS = nullptr;
+    QAction* mnuToolScrVBS = nullptr;
+    QAction* mnuToolScrPLS = nullptr;
+    QAction* mnuToolIpriWSCR = nullptr;
+    QAction* mnuToolIpriCSCR = nullptr;
+    QAction* mnuToolOption = nullptr;
+    QAction* mnuHelpVOXTool = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace WindowStyle {
+constexpr int NormalFocus = 1;
+constexpr int MinimizedFocus = 2;
+} // namespace WindowStyle
+
+struct LaunchResult {
+    qint64 pid = 0; // 0: nothing was started
+    QString reason; // why, when nothing was started
+    explicit operator bool() const { return pid != 0; }
+};
+
+// Starts one Windows-style command line as a new process and returns at once.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    virtual LaunchResult Shell(const QString& commandLine, int windowStyle) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Windows command lines, taken apart the way Windows does it, so that a line built for
+// Windows reaches a POSIX program as the same argument vector.
+namespace WinCommandLine {
+
+// Everything after the program name, by the CommandLineToArgvW rules: backslashes count
+// only before a quote, `""` is an empty argument, three quotes in a row give a literal one.
+QStringList splitArguments(QStringView rest);
+
+// One way to read the program out of a line: the program text and what follows it.
+struct Candidate {
+    QString program;
+    QString rest;
+};
+
+// The readings to try in order. A quoted first word is the only reading. An unquoted one
+// is read as CreateProcess does: each prefix up to a blank, shortest first, so that
+// `C:\Program Files\x.exe a` is tried as `C:\Program` before `C:\Program Files\x.exe`.
+// Leading blanks are skipped. Empty when the line holds no program.
+QList<Candidate> programCandidates(const QString& line);
+
+} // namespace WinCommandLine

@@ -1,0 +1,112 @@
+#include "FileSettingsArea.h"
+
+#include "IniDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int LockWaitMs = 5000;
+
+// The owner's permission bits count even for root, who passes every access() check: a file
+// the user made read-only or unreadable is treated so.
+bool ownerMay(const QFileInfo& fi, QFileDevice::Permission ownerBit, bool processMay)
+{
+    return processMay && (fi.permissions() & ownerBit);
+}
+
+enum class Load { Missing, Ok, Failed };
+
+Load loadDocument(const QString& path, std::optional<IniDocument>* doc)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists()) {
+        // A dangling link is not "nothing stored": writing through it would be a surprise.
+        return fi.isSymLink() ? Load::Failed : Load::Missing;
+    }
+    if (!fi.isFile() || !ownerMay(fi, QFileDevice::ReadOwner, fi.isReadable()))
+        return Load::Failed;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return Load::Failed;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return Load::Failed;
+    *doc = IniDocument::parse(bytes);
+    return *doc ? Load::Ok : Load::Failed;
+}
+
+} // namespace
+
+FileSettingsArea::FileSettingsArea(QString folder)
+    : m_folder(std::move(folder))
+{
+}
+
+QString FileSettingsArea::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Quillet");
+}
+
+QString FileSettingsArea::filePath(const QString& app) const { return m_folder + u'/' + app + QStringLiteral(".ini"); }
+
+std::optional<QString> FileSettingsArea::read(const QString& app, const QString& section, const QString& key,
+                                              const QString& def) const
+{
+    std::optional<IniDocument> doc;
+    switch (loadDocument(filePath(app), &doc)) {
+    case Load::Missing: return def;
+    case Load::Failed: return std::nullopt;
+    case Load::Ok: break;
+    }
+    QString value;
+    switch (doc->value(section, key, &value)) {
+    case IniDocument::Lookup::Missing: return def;
+    case IniDocument::Lookup::Malformed: return std::nullopt;
+    case IniDocument::Lookup::Found: return value;
+    }
+    return std::nullopt;
+}
+
+bool FileSettingsArea::write(const QString& app, const QString& section, const QString& key,
+                             const QString& value)
+{
+    if (app.isEmpty() || app.contains(u'/') || app.startsWith(u'.'))
+        return false;
+    if (!QDir().mkpath(m_folder))
+        return false;
+    const QString path = filePath(app);
+
+    // Two copies of the program may save at once: without the lock one would drop the
+    // other's key when it writes back the file it read.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(LockWaitMs))
+        return false;
+
+    std::optional<IniDocument> doc;
+    switch (loadDocument(path, &doc)) {
+    case Load::Failed: return false; // never rewrite what we could not read whole
+    case Load::Missing: doc = IniDocument(); break;
+    case Load::Ok: {
+        const QFileInfo fi(path);
+        if (!ownerMay(fi, QFileDevice::WriteOwner, fi.isWritable()))
+            return false;
+        break;
+    }
+    }
+    if (!doc->setValue(section, key, value))
+        return false;
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = doc->serialize();
+    if (out.write(bytes) != bytes.size())
+        return false; // QSaveFile discards the temporary file; the old one stays
+    return out.commit();
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Clock.h"
+#include "Dialogs.h"
+#include "Launcher.h"
+#include "SettingsArea.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// Records every box the program would show and answers from a script, in order.
+class FakeDialogs final : public Dialogs {
+public:
+    struct Call {
+        QString kind; // "MsgBox", "InputBox", "GetOpenFileName"
+        QString text;
+        int flags = 0;
+        QString title;
+        QString def;
+        bool operator==(const Call&) const = default;
+    };
+    QList<Call> calls;
+    QList<int> msgAnswers;        // consumed in order; OK when empty
+    QStringList inputAnswers;     // consumed in order; Cancel (empty) when empty
+    QStringList fileAnswers;
+
+    int MsgBox(const QString& text, int flags, const QString& title) override
+    {
+        calls.append({QStringLiteral("MsgBox"), text, flags, title, {}});
+        return msgAnswers.isEmpty() ? MsgResult::Ok : msgAnswers.takeFirst();
+    }
+    QString InputBox(const QString& prompt, const QString& title, const QString& def) override
+    {
+        calls.append({QStringLiteral("InputBox"), prompt, 0, title, def});
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+    }
+    QString GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) override
+    {
+        calls.append({QStringLiteral("GetOpenFileName"), filter, 0, title, initialPath});
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+};
+
+class FakeLauncher final : public Launcher {
+public:
+    struct Call {
+        QString commandLine;
+        int windowStyle = 0;
+        bool operator==(const Call&) const = default;
+    };
+    QList<Call> calls;
+    LaunchResult result{4242, {}};
+
+    LaunchResult Shell(const QString& commandLine, int windowStyle) override
+    {
+        calls.append({commandLine, windowStyle});
+        return result;
+    }
+};
+
+class FakeClock final : public Clock {
+public:
+    QDateTime time = QDateTime(QDate(2001, 5, 12), QTime(9, 3, 27));
+    QDateTime now() const override { return time; }
+};
+
+// In memory, recording the order of reads and writes; can be told to fail.
+class MemorySettings final : public SettingsArea {
+public:
+    QHash<QString, QString> values; // "app/section/key"
+    mutable QStringList log;        // "read Key", "write Key=Value"
+    bool failReads = false;
+    bool failWrites = false;
+
+    std::optional<QString> read(const QString& app, const QString& section, const QString& key,
+                                const QString& def) const override
+    {
+        log.append(QStringLiteral("read ") + key);
+        if (failReads)
+            return std::nullopt;
+        return values.value(app + u'/' + section + u'/' + key, def);
+    }
+    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
+    {
+        log.append(QStringLiteral("write ") + key + u'=' + value);
+        if (failWrites)
+            return false;
+        values.insert(app + u'/' + section + u'/' + key, value);
+        return true;
+    }
+};
+
+// The four fakes, wired as the windows expect them.
+struct FakeServices {
+    FakeDialogs dialogs;
+    FakeLauncher launcher;
+    MemorySettings settings;
+    FakeClock clock;
+};

@@ -1,0 +1,432 @@
+#include "Fakes.h"
+#include "frmMain.h"
+#include "frmMainTexts.h"
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+namespace T = frmMainText;
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void loadsOnFirstStart();
+    void loadTakesStoredAndFailedSettings();
+    void helpFileAtTheRootHasADoubledSeparator();
+    void controls_data();
+    void controls();
+    void menus();
+    void showsWithFocusOnTheDriveList();
+    void tabOrder();
+    void focusHints_data();
+    void focusHints();
+    void mouseHints_data();
+    void mouseHints();
+    void tabbingFromRunToEditPassesTheIdleText();
+    void mouseLeavesHintsUntilTheStatusBar();
+    void losingTheWindowRestoresTheIdleText();
+    void menuEntriesLeaveTheStatusBarAlone();
+    void exitKeepsOtherWindowsAlive();
+    void titleBarCloseEndsTheProgram();
+
+private:
+    frmMain* showMain();
+    template <class W = QWidget> W* child(const char* name) { return m_main->findChild<W*>(QLatin1String(name)); }
+    FakeServices m_fakes;
+    frmMain* m_main = nullptr;
+};
+
+namespace {
+Services services(FakeServices& f) { return {f.dialogs, f.launcher, f.settings, f.clock}; }
+} // namespace
+
+void tst_frmMain::init()
+{
+    m_fakes.settings.values.clear();
+    m_fakes.settings.log.clear();
+    m_fakes.settings.failReads = false;
+    m_main = new frmMain(services(m_fakes));
+}
+
+void tst_frmMain::cleanup()
+{
+    delete m_main;
+    m_main = nullptr;
+}
+
+frmMain* tst_frmMain::showMain()
+{
+    m_main->show();
+    QApplication::setActiveWindow(m_main);
+    if (!QTest::qWaitForWindowActive(m_main))
+        qWarning("main window not active");
+    return m_main;
+}
+
+void tst_frmMain::loadsOnFirstStart()
+{
+    QCOMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
+    QCOMPARE(m_main->editorPath, QStringLiteral("notepad.exe"));
+    QCOMPARE(m_main->userName, QStringLiteral("No User Name"));
+    QCOMPARE(m_main->idleStatusText, QStringLiteral("Quillet Ver. 0.3.0"));
+    QVERIFY(m_main->selectedFile.isEmpty());
+    QVERIFY(m_main->commentMark.isEmpty());
+    QVERIFY(m_main->interpreter.isEmpty());
+    QCOMPARE(m_main->statusText(), QStringLiteral("Quillet Ver.0.3.0"));
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Quillet"));
+    QCOMPARE(m_main->helpFile(), QDir::currentPath() + QStringLiteral("/quillet.chm"));
+    QVERIFY(!m_main->windowIcon().isNull());
+    // The window takes the client size of its design, below its menu bar.
+    QCOMPARE(m_main->centralWidget()->size(), QSize(642, 413));
+}
+
+void tst_frmMain::loadTakesStoredAndFailedSettings()
+{
+    delete m_main;
+    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
+    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QString());
+    m_main = new frmMain(services(m_fakes));
+    QCOMPARE(m_main->editorPath, QStringLiteral("System"));
+    QCOMPARE(m_main->userName, QString());
+
+    delete m_main;
+    m_fakes.settings.failReads = true;
+    m_main = new frmMain(services(m_fakes));
+    QCOMPARE(m_main->editorPath, QStringLiteral("Error"));
+    QCOMPARE(m_main->userName, QStringLiteral("Error"));
+}
+
+void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
+{
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QStringLiteral("/")));
+    frmMain atRoot(services(m_fakes));
+    QDir::setCurrent(before);
+    QCOMPARE(atRoot.helpFile(), QStringLiteral("//quillet.chm"));
+}
+
+void tst_frmMain::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("helpTopic");
+    auto row = [](const char* name, const char* parent, QRect r, const QString& caption, int topic) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << r << caption << topic;
+    };
+    row("fldDrive", "frmMainClient", {120, 0, 2535, 300}, T::NameDrive, 230);
+    row("fldDir", "frmMainClient", {120, 360, 2535, 2610}, T::NameDir, 260);
+    row("fldFileList", "frmMainClient", {120, 3000, 2535, 3150}, T::NameFileList, 250);
+    row("fldViewSrc", "frmMainClient", {2760, 1320, 6735, 4815}, T::NameViewSrc, 0);
+    row("btnNew", "frmMainClient", {2760, 0, 1215, 495}, "新規作成", 270);
+    row("btnEdit", "frmMainClient", {4200, 0, 1095, 495}, "編 集", 240);
+    row("btnRun", "frmMainClient", {5520, 0, 1095, 495}, "実 行", 280);
+    row("btnEncode", "frmMainClient", {6840, 0, 1215, 495}, "エンコード", 320);
+    row("btnOption", "frmMainClient", {8280, 0, 1215, 495}, "オプション", 320);
+    row("CInterp", "frmMainClient", {2760, 600, 4095, 615}, T::NameInterp, 0);
+    row("cWSC", "CInterp", {240, 240, 1815, 255}, "WSCRIPT.EXE", 0);
+    row("cCsc", "CInterp", {2160, 240, 1695, 255}, "CSCRIPT.EXE", 0);
+    row("Frame1", "frmMainClient", {6960, 600, 2535, 615}, "スクリプトの種類", 0);
+    row("selJS", "Frame1", {120, 240, 615, 255}, "JS", 0);
+    row("selVBS", "Frame1", {840, 240, 735, 255}, "VBS", 0);
+    row("selPls", "Frame1", {1680, 240, 735, 255}, "Perl", 0);
+}
+
+void tst_frmMain::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+    QFETCH(int, helpTopic);
+    QWidget* w = m_main->findChild<QWidget*>(name);
+    QVERIFY(w);
+    QCOMPARE(w->parentWidget()->objectName(), parentName);
+    QCOMPARE(w->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+    QCOMPARE(w->accessibleName(), caption);
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        QCOMPARE(b->text(), caption);
+    QCOMPARE(w->property("helpTopic").toInt(), helpTopic);
+    if (name == QLatin1String("selVBS") || name == QLatin1String("cWSC"))
+        QVERIFY(qobject_cast<QAbstractButton*>(w)->isChecked());
+}
+
+void tst_frmMain::menus()
+{
+    QStringList seen;
+    std::function<void(QMenu*, int)> walk = [&](QMenu* menu, int depth) {
+        seen.append(QString(depth, u'>') + menu->objectName() + u' ' + menu->title());
+        for (QAction* a : menu->actions()) {
+            QVERIFY2(!a->isCheckable() || !a->isChecked(), qPrintable(a->objectName()));
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+            if (a->menu())
+                walk(a->menu(), depth + 1);
+            else
+                seen.append(QString(depth + 1, u'>') + a->objectName() + u' ' + (a->isSeparator() ? "-" : a->text()));
+        }
+    };
+    for (QAction* top : m_main->menuBar()->actions())
+        walk(top->menu(), 0);
+    const QStringList expected{
+        "mnuFile ファイル(&F)",
+        ">mnuFileNew 新規作成(&N)",
+        ">mnuFileOpen 開く(&O)",
+        ">mnuFileSep1 -",
+        ">mnuFileRun 実行(&R)",
+        ">mnuFileEncode エンコード(&E)",
+        ">mnuFileSep2 -",
+        ">mnuFileExit 終了(&X)",
+        "mnuTool ツール(&T)",
+        ">mnuToolScr スクリプトの種類(&S)",
+        ">>mnuToolScrJS JavaScript(&J)",
+        ">>mnuSept11 -",
+        ">>mnuToolScrVBS VBScript(&V)",
+        ">>mnnuSept12 -",
+        ">>mnuToolScrPLS PerlScript(&P)",
+        ">mnuToolIpri インタープリタ(&I)",
+        ">>mnuToolIpriWSCR WSCRIPT.EXE(&W)",
+        ">>mnuSept13 -",
+        ">>mnuToolIpriCSCR CSCRIPT.EXE(&C)",
+        ">mnuToolOption オプション(&O)...",
+        "mnuHelp ヘルプ(&H)",
+        ">mnuHelpVOXTool Quilletの使い方(&H)",
+        ">mnuHelpSep1 -",
+        ">mnuHelpAbout バージョン情報(&A)...",
+    };
+    QCOMPARE(seen, expected);
+    QCOMPARE(m_main->findChild<QAction*>(QStringLiteral("mnuFileNew"))->property("helpTopic").toInt(), 270);
+}
+
+void tst_frmMain::showsWithFocusOnTheDriveList()
+{
+    QSignalSpy spy(m_main, &frmMain::statusTextSet);
+    showMain();
+    QCOMPARE(QApplication::focusWidget(), child("fldDrive"));
+    QCOMPARE(m_main->statusText(), T::HintDriveFocus);
+    QCOMPARE(spy.first().first().toString(), T::HintDriveFocus);
+}
+
+void tst_frmMain::tabOrder()
+{
+    showMain();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    // One stop per option group: its selected button.
+    QCOMPARE(order, (QStringList{"fldDrive", "fldDir", "fldFileList", "fldViewSrc", "btnOption", "btnRun", "btnEdit",
+                                 "btnNew", "selVBS", "cWSC", "btnEncode", "fldDrive"}));
+
+    // Within a group the arrow keys move the selection, and the tab stop with it.
+    child("selVBS")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(child("selVBS"), Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), child("selPls"));
+    QVERIFY(child<QAbstractButton>("selPls")->isChecked());
+    QTest::keyClick(child("selPls"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child("cWSC"));
+    QTest::keyClick(child("cWSC"), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), child("selPls"));
+}
+
+void tst_frmMain::focusHints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("onGain");  // "" : nothing changes
+    QTest::addColumn<bool>("idleOnLoss");
+    QTest::newRow("btnNew") << "btnNew" << T::HintNewFocus << true;
+    QTest::newRow("btnEdit") << "btnEdit" << T::HintEdit << true;
+    QTest::newRow("btnRun") << "btnRun" << T::HintRun << true;
+    QTest::newRow("btnEncode") << "btnEncode" << QString() << false;
+    QTest::newRow("btnOption") << "btnOption" << T::HintOption << true;
+    QTest::newRow("cWSC") << "cWSC" << QString() << true;
+    QTest::newRow("cCsc") << "cCsc" << QString() << true;
+    QTest::newRow("selJS") << "selJS" << QString() << false;
+    QTest::newRow("selVBS") << "selVBS" << QString() << false;
+    QTest::newRow("selPls") << "selPls" << QString() << false;
+    QTest::newRow("fldDrive") << "fldDrive" << T::HintDriveFocus << true;
+    QTest::newRow("fldDir") << "fldDir" << T::HintDirFocus << true;
+    QTest::newRow("fldFileList") << "fldFileList" << T::HintFileList << true;
+    QTest::newRow("fldViewSrc") << "fldViewSrc" << QString() << true;
+}
+
+void tst_frmMain::focusHints()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, onGain);
+    QFETCH(bool, idleOnLoss);
+    showMain();
+    // selPls has no hints at all: a neutral place to come from and go to.
+    QWidget* neutral = child(name == QLatin1String("selPls") ? "selJS" : "selPls");
+    QWidget* w = m_main->findChild<QWidget*>(name);
+    neutral->setFocus(Qt::TabFocusReason);
+    const QString start = QStringLiteral("START");
+    m_main->setStatusText(start);
+    w->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), w);
+    QCOMPARE(m_main->statusText(), onGain.isEmpty() ? start : onGain);
+
+    m_main->setStatusText(start);
+    neutral->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_main->statusText(), idleOnLoss ? m_main->idleStatusText : start);
+}
+
+void tst_frmMain::mouseHints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text"); // "" : nothing changes
+    QTest::newRow("btnNew") << "btnNew" << T::HintNewMouse;
+    QTest::newRow("btnEdit") << "btnEdit" << T::HintEdit;
+    QTest::newRow("btnRun") << "btnRun" << T::HintRun;
+    QTest::newRow("btnEncode") << "btnEncode" << T::HintEncode;
+    QTest::newRow("btnOption") << "btnOption" << T::HintOption;
+    QTest::newRow("cWSC") << "cWSC" << T::HintWsc;
+    QTest::newRow("cCsc") << "cCsc" << T::HintCsc;
+    QTest::newRow("Frame1") << "Frame1" << T::HintFrame1;
+    QTest::newRow("selJS") << "selJS" << QString();
+    QTest::newRow("selVBS") << "selVBS" << QString();
+    QTest::newRow("selPls") << "selPls" << QString();
+    QTest::newRow("CInterp") << "CInterp" << QString();
+    QTest::newRow("fldDrive") << "fldDrive" << QString();
+    QTest::newRow("fldDir") << "fldDir" << T::HintDirMouse;
+    QTest::newRow("fldFileList") << "fldFileList" << T::HintFileList;
+    QTest::newRow("fldViewSrc") << "fldViewSrc" << T::HintViewSrc;
+    QTest::newRow("background") << "frmMainClient" << QString();
+    QTest::newRow("sbMain") << "sbMain" << QStringLiteral("<idle>");
+}
+
+void tst_frmMain::mouseHints()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    showMain();
+    QWidget* background = child("frmMainClient");
+    QWidget* w = m_main->findChild<QWidget*>(name);
+    QVERIFY(w);
+    // A point of the control that no child covers: frames are entered at their border.
+    QPoint at = w->rect().center();
+    if (name == QLatin1String("Frame1") || name == QLatin1String("CInterp"))
+        at = QPoint(w->width() - 3, w->height() - 3);
+    if (name == QLatin1String("frmMainClient"))
+        at = QPoint(180, 300);
+    QTest::mouseMove(background, QPoint(180, 300));
+    const QString start = QStringLiteral("START");
+    m_main->setStatusText(start);
+    QTest::mouseMove(w, at);
+    QTest::qWait(20);
+    const QString expected = text == QLatin1String("<idle>") ? m_main->idleStatusText : text.isEmpty() ? start : text;
+    QCOMPARE(m_main->statusText(), expected);
+}
+
+void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
+{
+    showMain();
+    child("btnRun")->setFocus(Qt::TabFocusReason);
+    QSignalSpy spy(m_main, &frmMain::statusTextSet);
+    QTest::keyClick(child("btnRun"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child("btnEdit"));
+    QStringList seen;
+    for (const auto& args : spy)
+        seen.append(args.first().toString());
+    QCOMPARE(seen, (QStringList{T::IdleStatus, T::HintEdit}));
+
+    // On into a control without a focus hint: the idle text stays.
+    child("selVBS")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
+void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
+{
+    showMain();
+    QTest::mouseMove(child("btnRun"));
+    QCOMPARE(m_main->statusText(), T::HintRun);
+    QTest::mouseMove(child("frmMainClient"), QPoint(180, 300));
+    QCOMPARE(m_main->statusText(), T::HintRun);
+    QTest::mouseMove(child("sbMain"), QPoint(300, 10));
+    QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
+void tst_frmMain::losingTheWindowRestoresTheIdleText()
+{
+    showMain();
+    m_main->setStatusText(QStringLiteral("START"));
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("other"));
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
+void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
+{
+    showMain();
+    m_main->setStatusText(QStringLiteral("START"));
+    QStatusTipEvent tip(QString{});
+    QApplication::sendEvent(m_main, &tip);
+    QCOMPARE(m_main->statusText(), QStringLiteral("START"));
+    QCOMPARE(m_main->findChild<QLabel*>(QStringLiteral("sbMainText"))->isVisible(), true);
+}
+
+namespace {
+// Runs the application's event loop as the program does, with quit on the last window
+// closed, until it quits by itself (0) or the guard ends it (99).
+int runUntilQuit(int guardMs = 10000)
+{
+    QApplication::setQuitOnLastWindowClosed(true);
+    QTimer::singleShot(guardMs, qApp, [] { QCoreApplication::exit(99); });
+    const int rc = QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(false);
+    return rc;
+}
+} // namespace
+
+void tst_frmMain::exitKeepsOtherWindowsAlive()
+{
+    showMain();
+    QWidget editor; // stands for the editor, options dialog or About box
+    editor.setWindowTitle(QStringLiteral("editor"));
+    editor.show();
+    QPointer<frmMain> main = m_main;
+    m_main = nullptr;
+    bool aliveAfterExit = false;
+    QTimer::singleShot(0, main, [main] { main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger(); });
+    QTimer::singleShot(300, &editor, [&] {
+        aliveAfterExit = main.isNull() && editor.isVisible();
+        editor.close();
+    });
+    QCOMPARE(runUntilQuit(), 0);
+    QVERIFY(aliveAfterExit);
+}
+
+void tst_frmMain::titleBarCloseEndsTheProgram()
+{
+    showMain();
+    QPointer<frmMain> main = m_main;
+    m_main = nullptr;
+    QTimer::singleShot(0, main, [main] { main->close(); });
+    QCOMPARE(runUntilQuit(), 0);
+    QTRY_VERIFY(main.isNull());
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false); // the suite outlives the windows it closes
+    tst_frmMain t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_frmMain.moc"
