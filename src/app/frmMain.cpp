@@ -26,8 +26,7 @@ namespace {
 constexpr char HelpTopic[] = "helpTopic";
 
 template <class W, class... Args>
-W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
-{
+W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
     auto* w = new W(std::forward<Args>(args)..., parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(geometry);
@@ -38,8 +37,7 @@ W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
 
 frmMain::frmMain(const Services& services, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(services)
-{
+    , m_services(services) {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(T::Caption);
@@ -51,8 +49,7 @@ frmMain::frmMain(const Services& services, QWidget* parent)
     Form_Load();
 }
 
-void frmMain::createControls()
-{
+void frmMain::createControls() {
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("frmMainClient"));
     const QSize client(twips(9630), twips(6195));
@@ -125,14 +122,15 @@ void frmMain::createControls()
     setStatusBar(sbMain);
 }
 
-void frmMain::createMenus()
-{
+void frmMain::createMenus() {
     auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
     auto submenu = [](QWidget* parent, const char* name, const QString& caption) {
         auto* m = new QMenu(caption, parent);
         m->setObjectName(QLatin1String(name));
@@ -174,8 +172,7 @@ void frmMain::createMenus()
     mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", T::MnuHelpAbout);
 }
 
-void frmMain::setTabOrder()
-{
+void frmMain::setTabOrder() {
     // Frames and the status bar take no focus; the rest in the window's design order.
     const QList<QWidget*> order{fldDrive, fldDir, fldFileList, fldViewSrc, btnOption, btnRun, btnEdit,
                                 btnNew,   selJS,  selVBS,      selPls,     cCsc,      cWSC,   btnEncode};
@@ -183,7 +180,8 @@ void frmMain::setTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 
     // An option group is one tab stop, its selected button; the arrow keys move within it.
-    for (const QList<QRadioButton*>& group : {QList<QRadioButton*>{selJS, selVBS, selPls}, QList<QRadioButton*>{cWSC, cCsc}}) {
+    for (const QList<QRadioButton*>& group :
+         {QList<QRadioButton*>{selJS, selVBS, selPls}, QList<QRadioButton*>{cWSC, cCsc}}) {
         auto update = [group] {
             for (QRadioButton* r : group)
                 r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
@@ -194,8 +192,7 @@ void frmMain::setTabOrder()
     }
 }
 
-void frmMain::addHint(QWidget* w, const Hint& hint)
-{
+void frmMain::addHint(QWidget* w, const Hint& hint) {
     QList<QWidget*> targets{w};
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
         targets.append(area->viewport());
@@ -208,8 +205,7 @@ void frmMain::addHint(QWidget* w, const Hint& hint)
     }
 }
 
-void frmMain::installHints()
-{
+void frmMain::installHints() {
     addHint(btnNew, {T::HintNewFocus, T::HintNewMouse, true});
     addHint(btnEdit, {T::HintEdit, T::HintEdit, true});
     addHint(btnRun, {T::HintRun, T::HintRun, true});
@@ -230,8 +226,7 @@ void frmMain::installHints()
     addHint(m_statusLabel, {});
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     const auto it = m_hints.constFind(watched);
     if (it == m_hints.cend())
         return QMainWindow::eventFilter(watched, event);
@@ -250,26 +245,26 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         else if (!it->onMouse.isEmpty())
             setStatusText(it->onMouse);
         break;
-    default: break;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool frmMain::event(QEvent* event)
-{
+bool frmMain::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::StatusTip:
         return true; // menu entries must not write into the status bar
     case QEvent::WindowDeactivate:
         setStatusText(idleStatusText);
         break;
-    default: break;
+    default:
+        break;
     }
     return QMainWindow::event(event);
 }
 
-void frmMain::showEvent(QShowEvent* event)
-{
+void frmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_shownOnce)
         return;
@@ -281,21 +276,25 @@ void frmMain::showEvent(QShowEvent* event)
     activateWindow();
 }
 
-QString frmMain::statusText() const { return m_statusLabel->text(); }
+QString frmMain::statusText() const {
+    return m_statusLabel->text();
+}
 
-void frmMain::setStatusText(const QString& text)
-{
+void frmMain::setStatusText(const QString& text) {
     m_statusLabel->setText(text);
     Q_EMIT statusTextSet(text);
 }
 
-void frmMain::Form_Load()
-{
+void frmMain::Form_Load() {
     m_helpFile = QDir::currentPath() + u'/' + T::HelpFileName;
     setStatusText(T::LoadStatus);
     idleStatusText = T::IdleStatus;
-    editorPath = mdlUtils::GetOption(m_services.settings, QStringLiteral("Editor"), QStringLiteral("notepad.exe"));
-    userName = mdlUtils::GetOption(m_services.settings, QStringLiteral("UserName"), QStringLiteral("No User Name"));
+    editorPath =
+        mdlUtils::GetOption(m_services.settings, QStringLiteral("Editor"), QStringLiteral("notepad.exe"));
+    userName =
+        mdlUtils::GetOption(m_services.settings, QStringLiteral("UserName"), QStringLiteral("No User Name"));
 }
 
-void frmMain::mnuFileExit_Click() { close(); }
+void frmMain::mnuFileExit_Click() {
+    close();
+}

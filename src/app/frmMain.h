@@ -54,8 +54,8 @@ private:
     void installHints();
 
     struct Hint {
-        QString onFocus;  // empty: gaining the focus shows nothing
-        QString onMouse;  // empty: the mouse over it shows nothing
+        QString onFocus; // empty: gaining the focus shows nothing
+        QString onMouse; // empty: the mouse over it shows nothing
         bool idleOnFocusOut = false;
     };
     void addHint(QWidget* w, const Hint& hint);

@@ -5,20 +5,19 @@
 #include "Twips.h"
 #include "frmSplashTexts.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
-#include <QGroupBox>
 
 namespace T = frmSplashText;
 
 namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry, const QString& family,
-              qreal points, bool bold, bool italic, Qt::Alignment align)
-{
+              qreal points, bool bold, bool italic, Qt::Alignment align) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     QFont f(family);
@@ -36,8 +35,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
 
 frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , m_createMainWindow(std::move(createMainWindow))
-{
+    , m_createMainWindow(std::move(createMainWindow)) {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(T::Title);
@@ -61,8 +59,8 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
 
     const QString arial = QStringLiteral("Arial");
     const QList<QLabel*> labels{
-        label(Frame1, "lblCompanyProduct", T::Company, twipsRect(2040, 840, 2940, 435), arial, 18, true, false,
-              Qt::AlignLeft),
+        label(Frame1, "lblCompanyProduct", T::Company, twipsRect(2040, 840, 2940, 435), arial, 18, true,
+              false, Qt::AlignLeft),
         label(Frame1, "lblProductName", T::ProductFirst, twipsRect(2400, 1320, 1215, 615), arial, 26.25, true,
               false, Qt::AlignLeft),
         label(Frame1, "Label1", T::ProductSecond, twipsRect(3720, 1320, 2055, 375), arial, 18, true, false,
@@ -71,8 +69,8 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
               Qt::AlignRight),
         label(Frame1, "Label2", T::Description, twipsRect(3120, 2520, 3015, 615), arial, 12, false, true,
               Qt::AlignHCenter),
-        label(Frame1, "lblCopyright", T::Copyright, twipsRect(3480, 3360, 3375, 615), arial, 9.75, false, false,
-              Qt::AlignLeft),
+        label(Frame1, "lblCopyright", T::Copyright, twipsRect(3480, 3360, 3375, 615), arial, 9.75, false,
+              false, Qt::AlignLeft),
     };
     labels[4]->setWordWrap(true);
     labels[5]->setWordWrap(true);
@@ -89,8 +87,7 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }
 
-void frmSplash::showEvent(QShowEvent* event)
-{
+void frmSplash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -102,14 +99,19 @@ void frmSplash::showEvent(QShowEvent* event)
         Timer1->start();
 }
 
-void frmSplash::Timer1_Timer() { openMainWindow(); }
+void frmSplash::Timer1_Timer() {
+    openMainWindow();
+}
 
-void frmSplash::Form_KeyPress() { openMainWindow(); }
+void frmSplash::Form_KeyPress() {
+    openMainWindow();
+}
 
-void frmSplash::Frame1_Click() { openMainWindow(); }
+void frmSplash::Frame1_Click() {
+    openMainWindow();
+}
 
-void frmSplash::openMainWindow()
-{
+void frmSplash::openMainWindow() {
     Timer1->stop();
     if (!m_mainWindow)
         m_mainWindow = m_createMainWindow();
@@ -118,8 +120,7 @@ void frmSplash::openMainWindow()
     close();
 }
 
-void frmSplash::keyPressEvent(QKeyEvent* event)
-{
+void frmSplash::keyPressEvent(QKeyEvent* event) {
     if (event->text().isEmpty()) {
         QWidget::keyPressEvent(event);
         return;
@@ -127,8 +128,7 @@ void frmSplash::keyPressEvent(QKeyEvent* event)
     Form_KeyPress();
 }
 
-bool frmSplash::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) {
         Frame1_Click();
         return true;

@@ -28,5 +28,6 @@ public:
     // The field's text on OK; the empty text on Cancel.
     virtual QString InputBox(const QString& prompt, const QString& title = {}, const QString& def = {}) = 0;
     // The chosen file, or the empty text when the user cancels. `filter` is "name (*.ext);;...".
-    virtual QString GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) = 0;
+    virtual QString GetOpenFileName(const QString& title, const QString& filter,
+                                    const QString& initialPath) = 0;
 };

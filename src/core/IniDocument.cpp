@@ -4,10 +4,11 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
-int hexDigit(QChar c)
-{
+int hexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -18,8 +19,7 @@ int hexDigit(QChar c)
     return -1;
 }
 
-QStringView trimBlanks(QStringView s)
-{
+QStringView trimBlanks(QStringView s) {
     qsizetype b = 0, e = s.size();
     while (b < e && isBlank(s[b]))
         ++b;
@@ -28,8 +28,7 @@ QStringView trimBlanks(QStringView s)
     return s.sliced(b, e - b);
 }
 
-bool needsQuotes(const QString& v)
-{
+bool needsQuotes(const QString& v) {
     if (v.isEmpty())
         return false;
     if (isBlank(v.front()) || isBlank(v.back()) || v.front() == u'"')
@@ -52,8 +51,7 @@ bool needsQuotes(const QString& v)
 
 } // namespace
 
-std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes)
-{
+std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes) {
     if (bytes.contains('\0'))
         return std::nullopt;
     IniDocument doc;
@@ -85,8 +83,7 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes)
     return doc;
 }
 
-IniDocument::Line IniDocument::classify(const QString& text)
-{
+IniDocument::Line IniDocument::classify(const QString& text) {
     Line line{text, Kind::Other, {}};
     const QStringView t = trimBlanks(text);
     if (t.isEmpty() || t.front() == u';' || t.front() == u'#')
@@ -106,8 +103,7 @@ IniDocument::Line IniDocument::classify(const QString& text)
     return line;
 }
 
-IniDocument::Lookup IniDocument::value(const QString& section, const QString& key, QString* out) const
-{
+IniDocument::Lookup IniDocument::value(const QString& section, const QString& key, QString* out) const {
     bool inSection = false;
     for (const Line& l : m_lines) {
         if (l.kind == Kind::Section) {
@@ -125,8 +121,7 @@ IniDocument::Lookup IniDocument::value(const QString& section, const QString& ke
     return Lookup::Missing;
 }
 
-bool IniDocument::isWritableName(const QString& name)
-{
+bool IniDocument::isWritableName(const QString& name) {
     if (name.isEmpty() || isBlank(name.front()) || isBlank(name.back()))
         return false;
     if (name.front() == u';' || name.front() == u'#')
@@ -138,8 +133,7 @@ bool IniDocument::isWritableName(const QString& name)
     return true;
 }
 
-bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
-{
+bool IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
     if (!isWritableName(section) || !isWritableName(key))
         return false;
     const QString text = key + u'=' + encodeValue(value);
@@ -176,8 +170,7 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
     return true;
 }
 
-QByteArray IniDocument::serialize() const
-{
+QByteArray IniDocument::serialize() const {
     QString out;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i].text;
@@ -190,23 +183,33 @@ QByteArray IniDocument::serialize() const
     return bytes;
 }
 
-QString IniDocument::encodeValue(const QString& value)
-{
+QString IniDocument::encodeValue(const QString& value) {
     if (!needsQuotes(value))
         return value;
     QString out = QStringLiteral("\"");
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
         switch (c) {
-        case u'\\': out += QStringLiteral("\\\\"); continue;
-        case u'"': out += QStringLiteral("\\\""); continue;
-        case u'\r': out += QStringLiteral("\\r"); continue;
-        case u'\n': out += QStringLiteral("\\n"); continue;
-        case u'\t': out += QStringLiteral("\\t"); continue;
-        default: break;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            continue;
+        case u'"':
+            out += QStringLiteral("\\\"");
+            continue;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            continue;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            continue;
+        case u'\t':
+            out += QStringLiteral("\\t");
+            continue;
+        default:
+            break;
         }
-        const bool pairedHigh = QChar::isHighSurrogate(c) && i + 1 < value.size()
-                                && QChar::isLowSurrogate(value[i + 1].unicode());
+        const bool pairedHigh = QChar::isHighSurrogate(c) && i + 1 < value.size() &&
+                                QChar::isLowSurrogate(value[i + 1].unicode());
         if (pairedHigh) {
             out += value[i];
             out += value[++i];
@@ -220,8 +223,7 @@ QString IniDocument::encodeValue(const QString& value)
     return out;
 }
 
-std::optional<QString> IniDocument::decodeValue(QStringView raw)
-{
+std::optional<QString> IniDocument::decodeValue(QStringView raw) {
     if (raw.isEmpty() || raw.front() != u'"')
         return raw.toString();
     if (raw.size() < 2 || raw.back() != u'"')
@@ -240,11 +242,21 @@ std::optional<QString> IniDocument::decodeValue(QStringView raw)
         if (++i >= body.size())
             return std::nullopt;
         switch (body[i].unicode()) {
-        case u'\\': out += u'\\'; break;
-        case u'"': out += u'"'; break;
-        case u'r': out += u'\r'; break;
-        case u'n': out += u'\n'; break;
-        case u't': out += u'\t'; break;
+        case u'\\':
+            out += u'\\';
+            break;
+        case u'"':
+            out += u'"';
+            break;
+        case u'r':
+            out += u'\r';
+            break;
+        case u'n':
+            out += u'\n';
+            break;
+        case u't':
+            out += u'\t';
+            break;
         case u'u': {
             if (i + 4 >= body.size())
                 return std::nullopt;
@@ -259,7 +271,8 @@ std::optional<QString> IniDocument::decodeValue(QStringView raw)
             i += 4;
             break;
         }
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
         }
     }
     return out;

@@ -3,11 +3,12 @@
 namespace WinCommandLine {
 
 namespace {
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 } // namespace
 
-QStringList splitArguments(QStringView s)
-{
+QStringList splitArguments(QStringView s) {
     QStringList argv;
     qsizetype i = 0;
     while (i < s.size() && isBlank(s[i]))
@@ -16,7 +17,7 @@ QStringList splitArguments(QStringView s)
         return argv;
 
     QString cur;
-    int quotes = 0;     // odd: inside quotes
+    int quotes = 0; // odd: inside quotes
     int backslashes = 0;
     while (i < s.size()) {
         const QChar c = s[i];
@@ -65,8 +66,7 @@ QStringList splitArguments(QStringView s)
     return argv;
 }
 
-QList<Candidate> programCandidates(const QString& line)
-{
+QList<Candidate> programCandidates(const QString& line) {
     qsizetype start = 0;
     while (start < line.size() && isBlank(line[start]))
         ++start;

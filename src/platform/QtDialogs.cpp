@@ -15,11 +15,12 @@ const QString CancelText = QStringLiteral("キャンセル");
 const QString YesText = QStringLiteral("はい");
 const QString NoText = QStringLiteral("いいえ");
 
-QString titleOrApp(const QString& title) { return title.isEmpty() ? mdlUtils::AppName : title; }
+QString titleOrApp(const QString& title) {
+    return title.isEmpty() ? mdlUtils::AppName : title;
+}
 
 // Message texts carry CR LF line breaks.
-QString displayText(const QString& text)
-{
+QString displayText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t;
@@ -27,8 +28,7 @@ QString displayText(const QString& text)
 
 } // namespace
 
-QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QString& title)
-{
+QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QString& title) {
     auto* box = new QMessageBox(QApplication::activeWindow());
     box->setWindowTitle(titleOrApp(title));
     box->setText(displayText(text));
@@ -36,11 +36,21 @@ QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QS
     box->setAccessibleName(box->windowTitle());
 
     switch (flags & 0x70) {
-    case MsgFlags::Critical: box->setIcon(QMessageBox::Critical); break;
-    case 32: box->setIcon(QMessageBox::Question); break;
-    case MsgFlags::Exclamation: box->setIcon(QMessageBox::Warning); break;
-    case MsgFlags::Information: box->setIcon(QMessageBox::Information); break;
-    default: box->setIcon(QMessageBox::NoIcon); break;
+    case MsgFlags::Critical:
+        box->setIcon(QMessageBox::Critical);
+        break;
+    case 32:
+        box->setIcon(QMessageBox::Question);
+        break;
+    case MsgFlags::Exclamation:
+        box->setIcon(QMessageBox::Warning);
+        break;
+    case MsgFlags::Information:
+        box->setIcon(QMessageBox::Information);
+        break;
+    default:
+        box->setIcon(QMessageBox::NoIcon);
+        break;
     }
 
     auto add = [box](const QString& caption, QMessageBox::ButtonRole role, int result) {
@@ -75,8 +85,7 @@ QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QS
     return box;
 }
 
-int QtDialogs::MsgBox(const QString& text, int flags, const QString& title)
-{
+int QtDialogs::MsgBox(const QString& text, int flags, const QString& title) {
     QMessageBox* box = buildMessageBox(text, flags, title);
     box->exec();
     QAbstractButton* clicked = box->clickedButton();
@@ -88,8 +97,7 @@ int QtDialogs::MsgBox(const QString& text, int flags, const QString& title)
     return result;
 }
 
-QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& def)
-{
+QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& def) {
     QInputDialog dlg(QApplication::activeWindow());
     dlg.setWindowTitle(titleOrApp(title));
     dlg.setLabelText(displayText(prompt));
@@ -102,7 +110,6 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
     return dlg.textValue();
 }
 
-QString QtDialogs::GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath)
-{
+QString QtDialogs::GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOrApp(title), initialPath, filter);
 }

@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 4)

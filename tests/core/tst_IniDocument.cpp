@@ -17,8 +17,7 @@ private Q_SLOTS:
     void rejectsUnwritableNames();
 };
 
-void tst_IniDocument::roundTrip_data()
-{
+void tst_IniDocument::roundTrip_data() {
     QTest::addColumn<QString>("value");
     QTest::newRow("empty") << QString();
     QTest::newRow("plain") << QStringLiteral("notepad.exe");
@@ -31,7 +30,8 @@ void tst_IniDocument::roundTrip_data()
     QTest::newRow("quotes") << QStringLiteral("\"quoted\" and \\\"escaped\\\"");
     QTest::newRow("starts with quote") << QStringLiteral("\"");
     QTest::newRow("CR LF") << QStringLiteral("one\r\ntwo\rthree\nfour");
-    QTest::newRow("tab and control") << QStringLiteral("a\tb\x01" "c\x7f");
+    QTest::newRow("tab and control") << QStringLiteral("a\tb\x01"
+                                                       "c\x7f");
     QTest::newRow("japanese") << QStringLiteral("山田 太郎 ｶﾀｶﾅ");
     QTest::newRow("outside the BMP") << QStringLiteral("𠮷野家 🎉");
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("x") + QChar(0xDC00);
@@ -40,8 +40,7 @@ void tst_IniDocument::roundTrip_data()
     QTest::newRow("escape lookalike") << QStringLiteral("\\u0041\\n");
 }
 
-void tst_IniDocument::roundTrip()
-{
+void tst_IniDocument::roundTrip() {
     QFETCH(QString, value);
     IniDocument doc;
     QVERIFY(doc.setValue(QStringLiteral("Option"), QStringLiteral("Key"), value));
@@ -51,16 +50,17 @@ void tst_IniDocument::roundTrip()
     const std::optional<IniDocument> again = IniDocument::parse(bytes);
     QVERIFY(again);
     QString read;
-    QCOMPARE(again->value(QStringLiteral("Option"), QStringLiteral("Key"), &read), IniDocument::Lookup::Found);
+    QCOMPARE(again->value(QStringLiteral("Option"), QStringLiteral("Key"), &read),
+             IniDocument::Lookup::Found);
     QCOMPARE(read, value);
 }
 
-void tst_IniDocument::handWrittenValues_data()
-{
+void tst_IniDocument::handWrittenValues_data() {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("expected");
     QTest::newRow("list") << QByteArray("Editor=a, b") << QStringLiteral("a, b");
-    QTest::newRow("windows path") << QByteArray("Editor=C:\\x\\notepad.exe") << QStringLiteral("C:\\x\\notepad.exe");
+    QTest::newRow("windows path") << QByteArray("Editor=C:\\x\\notepad.exe")
+                                  << QStringLiteral("C:\\x\\notepad.exe");
     QTest::newRow("blanks around") << QByteArray("  Editor  =  gedit  ") << QStringLiteral("gedit");
     QTest::newRow("empty") << QByteArray("Editor=") << QString();
     QTest::newRow("key case") << QByteArray("EDITOR=kate") << QStringLiteral("kate");
@@ -69,19 +69,18 @@ void tst_IniDocument::handWrittenValues_data()
     QTest::newRow("utf-8") << QByteArray("Editor=\xE7\xB7\xA8\xE9\x9B\x86") << QStringLiteral("編集");
 }
 
-void tst_IniDocument::handWrittenValues()
-{
+void tst_IniDocument::handWrittenValues() {
     QFETCH(QByteArray, line);
     QFETCH(QString, expected);
     const auto doc = IniDocument::parse("[option]\r\n" + line + "\r\n");
     QVERIFY(doc);
     QString read;
-    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Editor"), &read), IniDocument::Lookup::Found);
+    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Editor"), &read),
+             IniDocument::Lookup::Found);
     QCOMPARE(read, expected);
 }
 
-void tst_IniDocument::keepsWhatItDoesNotOwn()
-{
+void tst_IniDocument::keepsWhatItDoesNotOwn() {
     const QByteArray original = "\xEF\xBB\xBF; written by hand\r\n"
                                 "[Option]\r\n"
                                 "this line is not a setting\r\n"
@@ -93,19 +92,20 @@ void tst_IniDocument::keepsWhatItDoesNotOwn()
     auto doc = IniDocument::parse(original);
     QVERIFY(doc);
     QString v;
-    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Broken"), &v), IniDocument::Lookup::Malformed);
+    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Broken"), &v),
+             IniDocument::Lookup::Malformed);
     QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Editor"), &v), IniDocument::Lookup::Found);
     QCOMPARE(v, QStringLiteral("kate"));
     QCOMPARE(doc->value(QStringLiteral("Other"), QStringLiteral("Editor"), &v), IniDocument::Lookup::Found);
     QCOMPARE(v, QStringLiteral("vim"));
-    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Missing"), &v), IniDocument::Lookup::Missing);
+    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("Missing"), &v),
+             IniDocument::Lookup::Missing);
 
     QVERIFY(doc->setValue(QStringLiteral("Option"), QStringLiteral("Editor"), QStringLiteral("gedit")));
     QCOMPARE(doc->serialize(), QByteArray(original).replace("Editor=kate", "Editor=gedit"));
 }
 
-void tst_IniDocument::appendsToTheRightSection()
-{
+void tst_IniDocument::appendsToTheRightSection() {
     auto doc = IniDocument::parse("[Option]\nA=1\n\n[Other]\nB=2\n");
     QVERIFY(doc);
     QVERIFY(doc->setValue(QStringLiteral("Option"), QStringLiteral("C"), QStringLiteral("3")));
@@ -113,8 +113,7 @@ void tst_IniDocument::appendsToTheRightSection()
     QCOMPARE(doc->serialize(), QByteArray("[Option]\nA=1\nC=3\n\n[Other]\nB=2\n\n[New]\nD=4\n"));
 }
 
-void tst_IniDocument::rejectsWhatItCannotRewrite_data()
-{
+void tst_IniDocument::rejectsWhatItCannotRewrite_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("latin-1") << QByteArray("[Option]\nEditor=caf\xE9\n");
     QTest::newRow("shift_jis") << QByteArray("[Option]\nUserName=\x8E\x52\x93\x63\n");
@@ -122,14 +121,12 @@ void tst_IniDocument::rejectsWhatItCannotRewrite_data()
     QTest::newRow("truncated utf-8") << QByteArray("[Option]\nEditor=\xE7\xB7");
 }
 
-void tst_IniDocument::rejectsWhatItCannotRewrite()
-{
+void tst_IniDocument::rejectsWhatItCannotRewrite() {
     QFETCH(QByteArray, bytes);
     QVERIFY(!IniDocument::parse(bytes));
 }
 
-void tst_IniDocument::rejectsUnwritableNames_data()
-{
+void tst_IniDocument::rejectsUnwritableNames_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::newRow("empty key") << QStringLiteral("Option") << QString();
@@ -140,8 +137,7 @@ void tst_IniDocument::rejectsUnwritableNames_data()
     QTest::newRow("blank around key") << QStringLiteral("Option") << QStringLiteral(" key");
 }
 
-void tst_IniDocument::rejectsUnwritableNames()
-{
+void tst_IniDocument::rejectsUnwritableNames() {
     QFETCH(QString, section);
     QFETCH(QString, key);
     IniDocument doc;

@@ -22,8 +22,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-QString tst_PosixLauncher::installFake(const QString& folder, const QString& name)
-{
+QString tst_PosixLauncher::installFake(const QString& folder, const QString& name) {
     QDir().mkpath(folder);
     const QString path = folder + u'/' + name;
     QFile f(path);
@@ -35,8 +34,7 @@ QString tst_PosixLauncher::installFake(const QString& folder, const QString& nam
     return path;
 }
 
-QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath)
-{
+QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath) {
     QFile out(fakePath + QStringLiteral(".argv"));
     if (!QTest::qWaitFor([&] { return out.exists(); }, 10000))
         return {QStringLiteral("<no output>")};
@@ -51,45 +49,43 @@ QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath)
     return argv;
 }
 
-void tst_PosixLauncher::initTestCase()
-{
+void tst_PosixLauncher::initTestCase() {
     QVERIFY(m_dir.isValid());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/bin"), QStringLiteral("WSCRIPT.EXE")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     qputenv("PATH", (m_dir.path() + QStringLiteral("/bin:") + qEnvironmentVariable("PATH")).toUtf8());
 }
 
-void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data()
-{
+void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("fake");
     QTest::addColumn<QStringList>("argv");
-    QTest::newRow("host with quoted script") << QStringLiteral("WSCRIPT.EXE \"/tmp/my scripts/a.vbs\" x y")
-                                             << QStringLiteral("bin/WSCRIPT.EXE")
-                                             << QStringList{"/tmp/my scripts/a.vbs", "x", "y"};
+    QTest::newRow("host with quoted script")
+        << QStringLiteral("WSCRIPT.EXE \"/tmp/my scripts/a.vbs\" x y") << QStringLiteral("bin/WSCRIPT.EXE")
+        << QStringList{"/tmp/my scripts/a.vbs", "x", "y"};
     QTest::newRow("shell syntax stays text")
         << QStringLiteral("WSCRIPT.EXE \"a.vbs\" ; rm -rf ~ $(id) `x` | > out && echo")
         << QStringLiteral("bin/WSCRIPT.EXE")
         << QStringList{"a.vbs", ";", "rm", "-rf", "~", "$(id)", "`x`", "|", ">", "out", "&&", "echo"};
-    QTest::newRow("empty argument kept") << QStringLiteral("WSCRIPT.EXE \"\" b") << QStringLiteral("bin/WSCRIPT.EXE")
-                                         << QStringList{"", "b"};
-    QTest::newRow("unquoted program path with a blank") << QStringLiteral("%1/my tools/enc \"a b.vbs\"")
-                                                        << QStringLiteral("my tools/enc") << QStringList{"a b.vbs"};
+    QTest::newRow("empty argument kept")
+        << QStringLiteral("WSCRIPT.EXE \"\" b") << QStringLiteral("bin/WSCRIPT.EXE") << QStringList{"", "b"};
+    QTest::newRow("unquoted program path with a blank")
+        << QStringLiteral("%1/my tools/enc \"a b.vbs\"") << QStringLiteral("my tools/enc")
+        << QStringList{"a b.vbs"};
 }
 
-void tst_PosixLauncher::startsWithTheWindowsArgumentVector()
-{
+void tst_PosixLauncher::startsWithTheWindowsArgumentVector() {
     QFETCH(QString, line);
     QFETCH(QString, fake);
     QFETCH(QStringList, argv);
     PosixLauncher launcher;
-    const LaunchResult r = launcher.Shell(line.contains(QStringLiteral("%1")) ? line.arg(m_dir.path()) : line, 1);
+    const LaunchResult r =
+        launcher.Shell(line.contains(QStringLiteral("%1")) ? line.arg(m_dir.path()) : line, 1);
     QVERIFY2(r.pid > 0, qPrintable(r.reason));
     QCOMPARE(waitForArgv(m_dir.path() + u'/' + fake), argv);
 }
 
-void tst_PosixLauncher::reportsWhatCannotStart_data()
-{
+void tst_PosixLauncher::reportsWhatCannotStart_data() {
     QTest::addColumn<QString>("line");
     QTest::newRow("empty") << QString();
     QTest::newRow("blank") << QStringLiteral(" ");
@@ -98,8 +94,7 @@ void tst_PosixLauncher::reportsWhatCannotStart_data()
     QTest::newRow("a folder") << QStringLiteral("/tmp");
 }
 
-void tst_PosixLauncher::reportsWhatCannotStart()
-{
+void tst_PosixLauncher::reportsWhatCannotStart() {
     QFETCH(QString, line);
     PosixLauncher launcher;
     const LaunchResult r = launcher.Shell(line, 1);
@@ -107,8 +102,7 @@ void tst_PosixLauncher::reportsWhatCannotStart()
     QVERIFY(!r.reason.isEmpty());
 }
 
-void tst_PosixLauncher::leavesNoZombie()
-{
+void tst_PosixLauncher::leavesNoZombie() {
     PosixLauncher launcher;
     QVERIFY(launcher.Shell(QStringLiteral("WSCRIPT.EXE z"), 1).pid > 0);
     waitForArgv(m_dir.path() + QStringLiteral("/bin/WSCRIPT.EXE"));

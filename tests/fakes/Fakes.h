@@ -23,22 +23,20 @@ public:
         bool operator==(const Call&) const = default;
     };
     QList<Call> calls;
-    QList<int> msgAnswers;        // consumed in order; OK when empty
-    QStringList inputAnswers;     // consumed in order; Cancel (empty) when empty
+    QList<int> msgAnswers;    // consumed in order; OK when empty
+    QStringList inputAnswers; // consumed in order; Cancel (empty) when empty
     QStringList fileAnswers;
 
-    int MsgBox(const QString& text, int flags, const QString& title) override
-    {
+    int MsgBox(const QString& text, int flags, const QString& title) override {
         calls.append({QStringLiteral("MsgBox"), text, flags, title, {}});
         return msgAnswers.isEmpty() ? MsgResult::Ok : msgAnswers.takeFirst();
     }
-    QString InputBox(const QString& prompt, const QString& title, const QString& def) override
-    {
+    QString InputBox(const QString& prompt, const QString& title, const QString& def) override {
         calls.append({QStringLiteral("InputBox"), prompt, 0, title, def});
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
-    QString GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) override
-    {
+    QString GetOpenFileName(const QString& title, const QString& filter,
+                            const QString& initialPath) override {
         calls.append({QStringLiteral("GetOpenFileName"), filter, 0, title, initialPath});
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
@@ -54,8 +52,7 @@ public:
     QList<Call> calls;
     LaunchResult result{4242, {}};
 
-    LaunchResult Shell(const QString& commandLine, int windowStyle) override
-    {
+    LaunchResult Shell(const QString& commandLine, int windowStyle) override {
         calls.append({commandLine, windowStyle});
         return result;
     }
@@ -76,15 +73,14 @@ public:
     bool failWrites = false;
 
     std::optional<QString> read(const QString& app, const QString& section, const QString& key,
-                                const QString& def) const override
-    {
+                                const QString& def) const override {
         log.append(QStringLiteral("read ") + key);
         if (failReads)
             return std::nullopt;
         return values.value(app + u'/' + section + u'/' + key, def);
     }
-    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
-    {
+    bool write(const QString& app, const QString& section, const QString& key,
+               const QString& value) override {
         log.append(QStringLiteral("write ") + key + u'=' + value);
         if (failWrites)
             return false;

@@ -25,8 +25,7 @@ private Q_SLOTS:
 namespace {
 
 // Acts on the modal dialog once it is up.
-void whenModal(std::function<void(QWidget*)> act)
-{
+void whenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, qApp, [act] {
         QWidget* w = QApplication::activeModalWidget();
         if (!w) {
@@ -37,8 +36,7 @@ void whenModal(std::function<void(QWidget*)> act)
     });
 }
 
-QStringList buttonTexts(QMessageBox* box)
-{
+QStringList buttonTexts(QMessageBox* box) {
     QStringList texts;
     const auto buttons = box->findChild<QDialogButtonBox*>()->buttons();
     for (QAbstractButton* b : buttons)
@@ -47,8 +45,7 @@ QStringList buttonTexts(QMessageBox* box)
     return texts;
 }
 
-QPushButton* buttonWithText(QWidget* w, const QString& text)
-{
+QPushButton* buttonWithText(QWidget* w, const QString& text) {
     for (QPushButton* b : w->findChildren<QPushButton*>())
         if (b->text() == text)
             return b;
@@ -57,32 +54,32 @@ QPushButton* buttonWithText(QWidget* w, const QString& text)
 
 } // namespace
 
-void tst_QtDialogs::messageBoxLooks_data()
-{
+void tst_QtDialogs::messageBoxLooks_data() {
     QTest::addColumn<int>("flags");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<int>("icon");
     QTest::addColumn<QString>("shownTitle");
-    const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("キャンセル"), yes = QStringLiteral("はい"),
-                  no = QStringLiteral("いいえ");
+    const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("キャンセル"),
+                  yes = QStringLiteral("はい"), no = QStringLiteral("いいえ");
     QTest::newRow("0") << 0 << QString() << QStringList{ok} << int(QMessageBox::NoIcon) << "Quillet";
     QTest::newRow("3") << 3 << "t" << QStringList{no, yes, cancel} << int(QMessageBox::NoIcon) << "t";
     QTest::newRow("4") << 4 << QString() << QStringList{no, yes} << int(QMessageBox::NoIcon) << "Quillet";
     QTest::newRow("16") << 16 << QString() << QStringList{ok} << int(QMessageBox::Critical) << "Quillet";
     QTest::newRow("48") << 48 << "警告" << QStringList{ok} << int(QMessageBox::Warning) << "警告";
-    QTest::newRow("51") << 51 << QString() << QStringList{no, yes, cancel} << int(QMessageBox::Warning) << "Quillet";
+    QTest::newRow("51") << 51 << QString() << QStringList{no, yes, cancel} << int(QMessageBox::Warning)
+                        << "Quillet";
     QTest::newRow("64") << 64 << QString() << QStringList{ok} << int(QMessageBox::Information) << "Quillet";
 }
 
-void tst_QtDialogs::messageBoxLooks()
-{
+void tst_QtDialogs::messageBoxLooks() {
     QFETCH(int, flags);
     QFETCH(QString, title);
     QFETCH(QStringList, buttons);
     QFETCH(int, icon);
     QFETCH(QString, shownTitle);
-    std::unique_ptr<QMessageBox> box(QtDialogs::buildMessageBox(QStringLiteral("一行目\r\n二行目"), flags, title));
+    std::unique_ptr<QMessageBox> box(
+        QtDialogs::buildMessageBox(QStringLiteral("一行目\r\n二行目"), flags, title));
     QStringList expected = buttons;
     expected.sort();
     QCOMPARE(buttonTexts(box.get()), expected);
@@ -91,8 +88,7 @@ void tst_QtDialogs::messageBoxLooks()
     QCOMPARE(box->text(), QStringLiteral("一行目\n二行目"));
 }
 
-void tst_QtDialogs::messageBoxAnswers_data()
-{
+void tst_QtDialogs::messageBoxAnswers_data() {
     QTest::addColumn<int>("flags");
     QTest::addColumn<QString>("press"); // a button's text, or "Escape"
     QTest::addColumn<int>("result");
@@ -104,8 +100,7 @@ void tst_QtDialogs::messageBoxAnswers_data()
     QTest::newRow("escape on yes/no") << 4 << "Escape" << 7;
 }
 
-void tst_QtDialogs::messageBoxAnswers()
-{
+void tst_QtDialogs::messageBoxAnswers() {
     QFETCH(int, flags);
     QFETCH(QString, press);
     QFETCH(int, result);
@@ -119,8 +114,7 @@ void tst_QtDialogs::messageBoxAnswers()
     QCOMPARE(dialogs.MsgBox(QStringLiteral("text"), flags, QString()), result);
 }
 
-void tst_QtDialogs::inputBox_data()
-{
+void tst_QtDialogs::inputBox_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("result");
@@ -130,8 +124,7 @@ void tst_QtDialogs::inputBox_data()
     QTest::newRow("cancel") << QStringLiteral("x") << false << QString();
 }
 
-void tst_QtDialogs::inputBox()
-{
+void tst_QtDialogs::inputBox() {
     QFETCH(QString, typed);
     QFETCH(bool, accept);
     QFETCH(QString, result);
@@ -144,11 +137,13 @@ void tst_QtDialogs::inputBox()
         else if (!typed.isEmpty())
             edit->setText(typed);
         seenOk = buttonWithText(w, QStringLiteral("OK")) ? QStringLiteral("OK") : QString();
-        seenCancel = buttonWithText(w, QStringLiteral("キャンセル")) ? QStringLiteral("キャンセル") : QString();
+        seenCancel =
+            buttonWithText(w, QStringLiteral("キャンセル")) ? QStringLiteral("キャンセル") : QString();
         buttonWithText(w, accept ? QStringLiteral("OK") : QStringLiteral("キャンセル"))->click();
     });
     QtDialogs dialogs;
-    QCOMPARE(dialogs.InputBox(QStringLiteral("引数\r\nを入力"), QString(), QStringLiteral("No CommLine")), result);
+    QCOMPARE(dialogs.InputBox(QStringLiteral("引数\r\nを入力"), QString(), QStringLiteral("No CommLine")),
+             result);
     QCOMPARE(seenTitle, QStringLiteral("Quillet"));
     QCOMPARE(seenOk, QStringLiteral("OK"));
     QCOMPARE(seenCancel, QStringLiteral("キャンセル"));

@@ -43,31 +43,32 @@ private Q_SLOTS:
 
 private:
     frmMain* showMain();
-    template <class W = QWidget> W* child(const char* name) { return m_main->findChild<W*>(QLatin1String(name)); }
+    template <class W = QWidget> W* child(const char* name) {
+        return m_main->findChild<W*>(QLatin1String(name));
+    }
     FakeServices m_fakes;
     frmMain* m_main = nullptr;
 };
 
 namespace {
-Services services(FakeServices& f) { return {f.dialogs, f.launcher, f.settings, f.clock}; }
+Services services(FakeServices& f) {
+    return {f.dialogs, f.launcher, f.settings, f.clock};
+}
 } // namespace
 
-void tst_frmMain::init()
-{
+void tst_frmMain::init() {
     m_fakes.settings.values.clear();
     m_fakes.settings.log.clear();
     m_fakes.settings.failReads = false;
     m_main = new frmMain(services(m_fakes));
 }
 
-void tst_frmMain::cleanup()
-{
+void tst_frmMain::cleanup() {
     delete m_main;
     m_main = nullptr;
 }
 
-frmMain* tst_frmMain::showMain()
-{
+frmMain* tst_frmMain::showMain() {
     m_main->show();
     QApplication::setActiveWindow(m_main);
     if (!QTest::qWaitForWindowActive(m_main))
@@ -75,8 +76,7 @@ frmMain* tst_frmMain::showMain()
     return m_main;
 }
 
-void tst_frmMain::loadsOnFirstStart()
-{
+void tst_frmMain::loadsOnFirstStart() {
     QCOMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
     QCOMPARE(m_main->editorPath, QStringLiteral("notepad.exe"));
     QCOMPARE(m_main->userName, QStringLiteral("No User Name"));
@@ -92,8 +92,7 @@ void tst_frmMain::loadsOnFirstStart()
     QCOMPARE(m_main->centralWidget()->size(), QSize(642, 413));
 }
 
-void tst_frmMain::loadTakesStoredAndFailedSettings()
-{
+void tst_frmMain::loadTakesStoredAndFailedSettings() {
     delete m_main;
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QString());
@@ -108,8 +107,7 @@ void tst_frmMain::loadTakesStoredAndFailedSettings()
     QCOMPARE(m_main->userName, QStringLiteral("Error"));
 }
 
-void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
-{
+void tst_frmMain::helpFileAtTheRootHasADoubledSeparator() {
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(QStringLiteral("/")));
     frmMain atRoot(services(m_fakes));
@@ -117,15 +115,15 @@ void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
     QCOMPARE(atRoot.helpFile(), QStringLiteral("//quillet.chm"));
 }
 
-void tst_frmMain::controls_data()
-{
+void tst_frmMain::controls_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("helpTopic");
     auto row = [](const char* name, const char* parent, QRect r, const QString& caption, int topic) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << r << caption << topic;
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << r << caption
+                            << topic;
     };
     row("fldDrive", "frmMainClient", {120, 0, 2535, 300}, T::NameDrive, 230);
     row("fldDir", "frmMainClient", {120, 360, 2535, 2610}, T::NameDir, 260);
@@ -145,8 +143,7 @@ void tst_frmMain::controls_data()
     row("selPls", "Frame1", {1680, 240, 735, 255}, "Perl", 0);
 }
 
-void tst_frmMain::controls()
-{
+void tst_frmMain::controls() {
     QFETCH(QString, name);
     QFETCH(QString, parentName);
     QFETCH(QRect, twips);
@@ -164,8 +161,7 @@ void tst_frmMain::controls()
         QVERIFY(qobject_cast<QAbstractButton*>(w)->isChecked());
 }
 
-void tst_frmMain::menus()
-{
+void tst_frmMain::menus() {
     QStringList seen;
     std::function<void(QMenu*, int)> walk = [&](QMenu* menu, int depth) {
         seen.append(QString(depth, u'>') + menu->objectName() + u' ' + menu->title());
@@ -175,7 +171,8 @@ void tst_frmMain::menus()
             if (a->menu())
                 walk(a->menu(), depth + 1);
             else
-                seen.append(QString(depth + 1, u'>') + a->objectName() + u' ' + (a->isSeparator() ? "-" : a->text()));
+                seen.append(QString(depth + 1, u'>') + a->objectName() + u' ' +
+                            (a->isSeparator() ? "-" : a->text()));
         }
     };
     for (QAction* top : m_main->menuBar()->actions())
@@ -210,8 +207,7 @@ void tst_frmMain::menus()
     QCOMPARE(m_main->findChild<QAction*>(QStringLiteral("mnuFileNew"))->property("helpTopic").toInt(), 270);
 }
 
-void tst_frmMain::showsWithFocusOnTheDriveList()
-{
+void tst_frmMain::showsWithFocusOnTheDriveList() {
     QSignalSpy spy(m_main, &frmMain::statusTextSet);
     showMain();
     QCOMPARE(QApplication::focusWidget(), child("fldDrive"));
@@ -219,8 +215,7 @@ void tst_frmMain::showsWithFocusOnTheDriveList()
     QCOMPARE(spy.first().first().toString(), T::HintDriveFocus);
 }
 
-void tst_frmMain::tabOrder()
-{
+void tst_frmMain::tabOrder() {
     showMain();
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 11; ++i) {
@@ -228,8 +223,8 @@ void tst_frmMain::tabOrder()
         order.append(QApplication::focusWidget()->objectName());
     }
     // One stop per option group: its selected button.
-    QCOMPARE(order, (QStringList{"fldDrive", "fldDir", "fldFileList", "fldViewSrc", "btnOption", "btnRun", "btnEdit",
-                                 "btnNew", "selVBS", "cWSC", "btnEncode", "fldDrive"}));
+    QCOMPARE(order, (QStringList{"fldDrive", "fldDir", "fldFileList", "fldViewSrc", "btnOption", "btnRun",
+                                 "btnEdit", "btnNew", "selVBS", "cWSC", "btnEncode", "fldDrive"}));
 
     // Within a group the arrow keys move the selection, and the tab stop with it.
     child("selVBS")->setFocus(Qt::TabFocusReason);
@@ -242,10 +237,9 @@ void tst_frmMain::tabOrder()
     QCOMPARE(QApplication::focusWidget(), child("selPls"));
 }
 
-void tst_frmMain::focusHints_data()
-{
+void tst_frmMain::focusHints_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("onGain");  // "" : nothing changes
+    QTest::addColumn<QString>("onGain"); // "" : nothing changes
     QTest::addColumn<bool>("idleOnLoss");
     QTest::newRow("btnNew") << "btnNew" << T::HintNewFocus << true;
     QTest::newRow("btnEdit") << "btnEdit" << T::HintEdit << true;
@@ -263,8 +257,7 @@ void tst_frmMain::focusHints_data()
     QTest::newRow("fldViewSrc") << "fldViewSrc" << QString() << true;
 }
 
-void tst_frmMain::focusHints()
-{
+void tst_frmMain::focusHints() {
     QFETCH(QString, name);
     QFETCH(QString, onGain);
     QFETCH(bool, idleOnLoss);
@@ -284,8 +277,7 @@ void tst_frmMain::focusHints()
     QCOMPARE(m_main->statusText(), idleOnLoss ? m_main->idleStatusText : start);
 }
 
-void tst_frmMain::mouseHints_data()
-{
+void tst_frmMain::mouseHints_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text"); // "" : nothing changes
     QTest::newRow("btnNew") << "btnNew" << T::HintNewMouse;
@@ -308,8 +300,7 @@ void tst_frmMain::mouseHints_data()
     QTest::newRow("sbMain") << "sbMain" << QStringLiteral("<idle>");
 }
 
-void tst_frmMain::mouseHints()
-{
+void tst_frmMain::mouseHints() {
     QFETCH(QString, name);
     QFETCH(QString, text);
     showMain();
@@ -327,12 +318,13 @@ void tst_frmMain::mouseHints()
     m_main->setStatusText(start);
     QTest::mouseMove(w, at);
     QTest::qWait(20);
-    const QString expected = text == QLatin1String("<idle>") ? m_main->idleStatusText : text.isEmpty() ? start : text;
+    const QString expected = text == QLatin1String("<idle>") ? m_main->idleStatusText
+                             : text.isEmpty()                ? start
+                                                             : text;
     QCOMPARE(m_main->statusText(), expected);
 }
 
-void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
-{
+void tst_frmMain::tabbingFromRunToEditPassesTheIdleText() {
     showMain();
     child("btnRun")->setFocus(Qt::TabFocusReason);
     QSignalSpy spy(m_main, &frmMain::statusTextSet);
@@ -348,8 +340,7 @@ void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
-{
+void tst_frmMain::mouseLeavesHintsUntilTheStatusBar() {
     showMain();
     QTest::mouseMove(child("btnRun"));
     QCOMPARE(m_main->statusText(), T::HintRun);
@@ -359,8 +350,7 @@ void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::losingTheWindowRestoresTheIdleText()
-{
+void tst_frmMain::losingTheWindowRestoresTheIdleText() {
     showMain();
     m_main->setStatusText(QStringLiteral("START"));
     QWidget other;
@@ -371,8 +361,7 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText()
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
-{
+void tst_frmMain::menuEntriesLeaveTheStatusBarAlone() {
     showMain();
     m_main->setStatusText(QStringLiteral("START"));
     QStatusTipEvent tip(QString{});
@@ -384,8 +373,7 @@ void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
 namespace {
 // Runs the application's event loop as the program does, with quit on the last window
 // closed, until it quits by itself (0) or the guard ends it (99).
-int runUntilQuit(int guardMs = 10000)
-{
+int runUntilQuit(int guardMs = 10000) {
     QApplication::setQuitOnLastWindowClosed(true);
     QTimer::singleShot(guardMs, qApp, [] { QCoreApplication::exit(99); });
     const int rc = QApplication::exec();
@@ -394,8 +382,7 @@ int runUntilQuit(int guardMs = 10000)
 }
 } // namespace
 
-void tst_frmMain::exitKeepsOtherWindowsAlive()
-{
+void tst_frmMain::exitKeepsOtherWindowsAlive() {
     showMain();
     QWidget editor; // stands for the editor, options dialog or About box
     editor.setWindowTitle(QStringLiteral("editor"));
@@ -403,7 +390,8 @@ void tst_frmMain::exitKeepsOtherWindowsAlive()
     QPointer<frmMain> main = m_main;
     m_main = nullptr;
     bool aliveAfterExit = false;
-    QTimer::singleShot(0, main, [main] { main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger(); });
+    QTimer::singleShot(0, main,
+                       [main] { main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger(); });
     QTimer::singleShot(300, &editor, [&] {
         aliveAfterExit = main.isNull() && editor.isVisible();
         editor.close();
@@ -412,8 +400,7 @@ void tst_frmMain::exitKeepsOtherWindowsAlive()
     QVERIFY(aliveAfterExit);
 }
 
-void tst_frmMain::titleBarCloseEndsTheProgram()
-{
+void tst_frmMain::titleBarCloseEndsTheProgram() {
     showMain();
     QPointer<frmMain> main = m_main;
     m_main = nullptr;
@@ -422,8 +409,7 @@ void tst_frmMain::titleBarCloseEndsTheProgram()
     QTRY_VERIFY(main.isNull());
 }
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the suite outlives the windows it closes
     tst_frmMain t;

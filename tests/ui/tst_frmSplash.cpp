@@ -29,8 +29,7 @@ private:
     QPointer<frmSplash> m_splash;
 };
 
-frmSplash* tst_frmSplash::makeSplash()
-{
+frmSplash* tst_frmSplash::makeSplash() {
     m_splash = new frmSplash([this]() -> QWidget* {
         ++m_created;
         m_main = new frmMain(Services{m_fakes.dialogs, m_fakes.launcher, m_fakes.settings, m_fakes.clock});
@@ -39,37 +38,41 @@ frmSplash* tst_frmSplash::makeSplash()
     return m_splash;
 }
 
-void tst_frmSplash::init()
-{
+void tst_frmSplash::init() {
     m_created = 0;
     m_fakes.settings.log.clear();
 }
 
-void tst_frmSplash::cleanup()
-{
+void tst_frmSplash::cleanup() {
     delete m_splash;
     delete m_main;
 }
 
-void tst_frmSplash::looksAsDesigned_data()
-{
+void tst_frmSplash::looksAsDesigned_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("family");
     QTest::addColumn<qreal>("points");
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("italic");
-    QTest::newRow("lblCompanyProduct") << "lblCompanyProduct" << "Quillet Project" << "Arial" << 18.0 << true << false;
-    QTest::newRow("lblProductName") << "lblProductName" << "Quillet" << "Arial" << 26.25 << true << false;
-    QTest::newRow("lblVersion") << "lblVersion" << "Version 0.3.16" << "Arial" << 12.0 << true << false;
-    QTest::newRow("Label2") << "Label2" << "Script Development Tool for Windows Scripting Host" << "Arial" << 12.0
-                            << false << true;
-    QTest::newRow("lblCopyright") << "lblCopyright" << "Copyright (C) 2026 Quillet Project" << "Arial" << 9.75
-                                  << false << false;
+    QTest::newRow("lblCompanyProduct") << "lblCompanyProduct"
+                                       << "Quillet Project"
+                                       << "Arial" << 18.0 << true << false;
+    QTest::newRow("lblProductName") << "lblProductName"
+                                    << "Quillet"
+                                    << "Arial" << 26.25 << true << false;
+    QTest::newRow("lblVersion") << "lblVersion"
+                                << "Version 0.3.16"
+                                << "Arial" << 12.0 << true << false;
+    QTest::newRow("Label2") << "Label2"
+                            << "Script Development Tool for Windows Scripting Host"
+                            << "Arial" << 12.0 << false << true;
+    QTest::newRow("lblCopyright") << "lblCopyright"
+                                  << "Copyright (C) 2026 Quillet Project"
+                                  << "Arial" << 9.75 << false << false;
 }
 
-void tst_frmSplash::looksAsDesigned()
-{
+void tst_frmSplash::looksAsDesigned() {
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QString, family);
@@ -94,13 +97,12 @@ void tst_frmSplash::looksAsDesigned()
     else
         QVERIFY(label->sizeHint().width() <= label->width());
     // Together the two name labels read the product name.
-    QCOMPARE(s->findChild<QLabel*>(QStringLiteral("lblProductName"))->text()
-                 + s->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+    QCOMPARE(s->findChild<QLabel*>(QStringLiteral("lblProductName"))->text() +
+                 s->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
              QStringLiteral("Quillet"));
 }
 
-void tst_frmSplash::timerOpensTheMainWindowOnce()
-{
+void tst_frmSplash::timerOpensTheMainWindowOnce() {
     frmSplash* s = makeSplash();
     s->show();
     auto* timer = s->findChild<QTimer*>(QStringLiteral("Timer1"));
@@ -117,8 +119,7 @@ void tst_frmSplash::timerOpensTheMainWindowOnce()
     QCOMPARE(m_created, 1);
 }
 
-void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated()
-{
+void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated() {
     frmSplash* s = makeSplash();
     s->show();
     QVERIFY(m_fakes.settings.log.isEmpty());
@@ -126,15 +127,13 @@ void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated()
     QTRY_COMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
 }
 
-void tst_frmSplash::earlyClose_data()
-{
+void tst_frmSplash::earlyClose_data() {
     QTest::addColumn<bool>("byKey");
     QTest::newRow("key press") << true;
     QTest::newRow("click on the frame") << false;
 }
 
-void tst_frmSplash::earlyClose()
-{
+void tst_frmSplash::earlyClose() {
     QFETCH(bool, byKey);
     frmSplash* s = makeSplash();
     s->show();
