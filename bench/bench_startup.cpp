@@ -8,6 +8,7 @@
 #include "QtDialogs.h"
 #include "Services.h"
 #include "SystemClock.h"
+#include "SystemDrives.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -25,13 +26,15 @@
 
 namespace {
 
-qint64 monotonicNs() {
+qint64 monotonicNs()
+{
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-qint64 rssKiB() {
+qint64 rssKiB()
+{
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
@@ -41,21 +44,24 @@ qint64 rssKiB() {
     return -1;
 }
 
-double median(QList<double> v) {
+double median(QList<double> v)
+{
     std::sort(v.begin(), v.end());
     return v.isEmpty() ? 0 : v[v.size() / 2];
 }
 
 // Child: show one window, print the moment it is exposed and, after a second of idling,
 // the resident memory.
-int child(const QString& mode, int argc, char* argv[]) {
+int child(const QString& mode, int argc, char* argv[])
+{
     QApplication app(argc, argv);
     QTemporaryDir settingsDir;
     QtDialogs dialogs;
     PosixLauncher launcher;
     FileSettingsArea settings(settingsDir.path());
     SystemClock clock;
-    const Services services{dialogs, launcher, settings, clock};
+    SystemDrives drives;
+    const Services services{dialogs, launcher, settings, clock, drives};
 
     if (mode == QLatin1String("--construct")) {
         installFontSubstitutes();
@@ -103,7 +109,8 @@ struct ChildFigures {
     double rssMiB;
 };
 
-ChildFigures runChild(const QString& self, const QString& mode) {
+ChildFigures runChild(const QString& self, const QString& mode)
+{
     QProcess p;
     const qint64 before = monotonicNs();
     p.start(self, {mode});
@@ -116,7 +123,8 @@ ChildFigures runChild(const QString& self, const QString& mode) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1)

@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 
-QIcon appIcon() {
+QIcon appIcon()
+{
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/quillet-%1.png").arg(size), QSize(size, size));

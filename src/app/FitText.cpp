@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-void fitToText(QLabel* label) {
+void fitToText(QLabel* label)
+{
     QRect r = label->geometry();
     if (label->wordWrap()) {
         const int needed = label->heightForWidth(r.width());

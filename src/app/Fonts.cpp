@@ -3,7 +3,8 @@
 #include <QFont>
 #include <QStringList>
 
-void installFontSubstitutes() {
+void installFontSubstitutes()
+{
     const QStringList proportional{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
     const QStringList monospaced{QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),

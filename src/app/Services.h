@@ -2,6 +2,7 @@
 
 class Clock;
 class Dialogs;
+class Drives;
 class Launcher;
 class SettingsArea;
 
@@ -12,4 +13,5 @@ struct Services {
     Launcher& launcher;
     SettingsArea& settings;
     Clock& clock;
+    Drives& drives;
 };

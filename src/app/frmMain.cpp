@@ -1,6 +1,12 @@
 #include "frmMain.h"
 
 #include "AppIcon.h"
+#include "Dialogs.h"
+#include "DirListBox.h"
+#include "Drives.h"
+#include "FileListBox.h"
+#include "PreviewLoader.h"
+#include "ScriptFiles.h"
 #include "Twips.h"
 #include "frmMainTexts.h"
 #include "mdlUtils.h"
@@ -11,13 +17,12 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTextEdit>
 
 namespace T = frmMainText;
 
@@ -25,8 +30,8 @@ namespace {
 
 constexpr char HelpTopic[] = "helpTopic";
 
-template <class W, class... Args>
-W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
+template <class W, class... Args> W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
+{
     auto* w = new W(std::forward<Args>(args)..., parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(geometry);
@@ -37,7 +42,8 @@ W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
 
 frmMain::frmMain(const Services& services, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(services) {
+    , m_services(services)
+{
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(T::Caption);
@@ -46,10 +52,12 @@ frmMain::frmMain(const Services& services, QWidget* parent)
     createMenus();
     setTabOrder();
     installHints();
+    standOnWorkingFolder();
     Form_Load();
 }
 
-void frmMain::createControls() {
+void frmMain::createControls()
+{
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("frmMainClient"));
     const QSize client(twips(9630), twips(6195));
@@ -59,19 +67,22 @@ void frmMain::createControls() {
     fldDrive = place<QComboBox>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
     fldDrive->setProperty(HelpTopic, 230);
     fldDrive->setAccessibleName(T::NameDrive);
-    fldDir = place<QListWidget>(m_client, "fldDir", twipsRect(120, 360, 2535, 2610));
+    fldDir = place<DirListBox>(m_client, "fldDir", twipsRect(120, 360, 2535, 2610));
     fldDir->setProperty(HelpTopic, 260);
     fldDir->setAccessibleName(T::NameDir);
-    fldFileList = place<QListWidget>(m_client, "fldFileList", twipsRect(120, 3000, 2535, 3150));
+    fldFileList = place<FileListBox>(m_client, "fldFileList", twipsRect(120, 3000, 2535, 3150));
     fldFileList->setProperty(HelpTopic, 250);
     fldFileList->setAccessibleName(T::NameFileList);
 
-    fldViewSrc = place<QTextEdit>(m_client, "fldViewSrc", twipsRect(2760, 1320, 6735, 4815));
+    fldViewSrc = place<QPlainTextEdit>(m_client, "fldViewSrc", twipsRect(2760, 1320, 6735, 4815));
     fldViewSrc->setAccessibleName(T::NameViewSrc);
+    // For display only: nothing typed there would ever be saved.
     fldViewSrc->setReadOnly(true);
     fldViewSrc->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     fldViewSrc->setTabChangesFocus(true);
-    fldViewSrc->setLineWrapMode(QTextEdit::NoWrap);
+    fldViewSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
+    fldViewSrc->setUndoRedoEnabled(false);
+    m_preview = new PreviewLoader(fldViewSrc);
     QFont previewFont(QStringLiteral("ＭＳ Ｐゴシック"));
     previewFont.setPointSizeF(9.75);
     fldViewSrc->setFont(previewFont);
@@ -122,7 +133,8 @@ void frmMain::createControls() {
     setStatusBar(sbMain);
 }
 
-void frmMain::createMenus() {
+void frmMain::createMenus()
+{
     auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
@@ -172,7 +184,8 @@ void frmMain::createMenus() {
     mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", T::MnuHelpAbout);
 }
 
-void frmMain::setTabOrder() {
+void frmMain::setTabOrder()
+{
     // Frames and the status bar take no focus; the rest in the window's design order.
     const QList<QWidget*> order{fldDrive, fldDir, fldFileList, fldViewSrc, btnOption, btnRun, btnEdit,
                                 btnNew,   selJS,  selVBS,      selPls,     cCsc,      cWSC,   btnEncode};
@@ -192,7 +205,8 @@ void frmMain::setTabOrder() {
     }
 }
 
-void frmMain::addHint(QWidget* w, const Hint& hint) {
+void frmMain::addHint(QWidget* w, const Hint& hint)
+{
     QList<QWidget*> targets{w};
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
         targets.append(area->viewport());
@@ -205,7 +219,8 @@ void frmMain::addHint(QWidget* w, const Hint& hint) {
     }
 }
 
-void frmMain::installHints() {
+void frmMain::installHints()
+{
     addHint(btnNew, {T::HintNewFocus, T::HintNewMouse, true});
     addHint(btnEdit, {T::HintEdit, T::HintEdit, true});
     addHint(btnRun, {T::HintRun, T::HintRun, true});
@@ -226,7 +241,8 @@ void frmMain::installHints() {
     addHint(m_statusLabel, {});
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
     const auto it = m_hints.constFind(watched);
     if (it == m_hints.cend())
         return QMainWindow::eventFilter(watched, event);
@@ -251,7 +267,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool frmMain::event(QEvent* event) {
+bool frmMain::event(QEvent* event)
+{
     switch (event->type()) {
     case QEvent::StatusTip:
         return true; // menu entries must not write into the status bar
@@ -264,7 +281,8 @@ bool frmMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void frmMain::showEvent(QShowEvent* event) {
+void frmMain::showEvent(QShowEvent* event)
+{
     QMainWindow::showEvent(event);
     if (m_shownOnce)
         return;
@@ -276,16 +294,19 @@ void frmMain::showEvent(QShowEvent* event) {
     activateWindow();
 }
 
-QString frmMain::statusText() const {
+QString frmMain::statusText() const
+{
     return m_statusLabel->text();
 }
 
-void frmMain::setStatusText(const QString& text) {
+void frmMain::setStatusText(const QString& text)
+{
     m_statusLabel->setText(text);
     Q_EMIT statusTextSet(text);
 }
 
-void frmMain::Form_Load() {
+void frmMain::Form_Load()
+{
     m_helpFile = QDir::currentPath() + u'/' + T::HelpFileName;
     setStatusText(T::LoadStatus);
     idleStatusText = T::IdleStatus;
@@ -295,6 +316,65 @@ void frmMain::Form_Load() {
         mdlUtils::GetOption(m_services.settings, QStringLiteral("UserName"), QStringLiteral("No User Name"));
 }
 
-void frmMain::mnuFileExit_Click() {
+void frmMain::mnuFileExit_Click()
+{
     close();
+}
+
+void frmMain::standOnWorkingFolder()
+{
+    const QString cwd = QDir::currentPath();
+    const QString root = m_services.drives.rootOf(cwd);
+    {
+        const QSignalBlocker quiet(fldDrive);
+        for (const Volume& v : m_services.drives.volumes())
+            fldDrive->addItem(v.display(), v.root);
+        fldDrive->setCurrentIndex(qMax(0, fldDrive->findData(root)));
+    }
+    connect(fldDrive, &QComboBox::currentIndexChanged, this, &frmMain::fldDrive_Change);
+    connect(fldDir, &DirListBox::pathChanged, this, &frmMain::fldDir_Change);
+    connect(fldDir, &DirListBox::openFailed, this,
+            [this](const QString& path) { setStatusText(T::FolderUnreadable + path); });
+    connect(fldFileList, &FileListBox::fileChosen, this, &frmMain::fldFileList_Click);
+    connect(fldViewSrc, &QPlainTextEdit::textChanged, this, &frmMain::fldViewSrc_Change);
+    if (!fldDir->setPath(cwd))
+        fldDir->setPath(root);
+}
+
+void frmMain::fldDrive_Change()
+{
+    const QString root = fldDrive->currentData().toString();
+    if (fldDir->setPath(m_services.drives.currentFolder(root)) || fldDir->setPath(root))
+        return;
+    // Not ready: say so and stand on the drive that is still shown.
+    m_services.dialogs.MsgBox(T::DriveNotReady + root, MsgFlags::Exclamation);
+    const QSignalBlocker quiet(fldDrive);
+    fldDrive->setCurrentIndex(qMax(0, fldDrive->findData(m_services.drives.rootOf(fldDir->path()))));
+}
+
+void frmMain::fldDir_Change()
+{
+    m_services.drives.rememberFolder(fldDir->path());
+    if (!fldFileList->setPath(fldDir->path()))
+        setStatusText(T::FolderUnreadable + fldDir->path());
+}
+
+void frmMain::fldFileList_Click()
+{
+    const QString name = fldFileList->fileName();
+    btnEdit->setEnabled(true);
+    fldViewSrc->setEnabled(true);
+    mnuFileOpen->setEnabled(true);
+    selectedFile = ScriptFiles::join(fldFileList->path(), name);
+    switch (m_preview->load(selectedFile)) {
+    case PreviewLoader::Result::Loaded:
+        break;
+    case PreviewLoader::Result::Truncated:
+        setStatusText(T::FileTruncated + selectedFile);
+        break;
+    case PreviewLoader::Result::Unreadable:
+        setStatusText(T::FileUnreadable + selectedFile);
+        break;
+    }
+    setWindowTitle(selectedFile + T::CaptionSuffix);
 }

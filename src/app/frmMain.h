@@ -9,12 +9,14 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QMenu;
+class QPlainTextEdit;
+class DirListBox;
+class FileListBox;
+class PreviewLoader;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
-class QTextEdit;
 
 // The main window: the script browser, the action buttons, the kind and host choices, and
 // the state every action shares.
@@ -47,8 +49,13 @@ protected:
 private:
     void Form_Load();
     void mnuFileExit_Click();
+    void fldDrive_Change();
+    void fldDir_Change();
+    void fldFileList_Click();
+    void fldViewSrc_Change() {}
 
     void createControls();
+    void standOnWorkingFolder();
     void createMenus();
     void setTabOrder();
     void installHints();
@@ -67,9 +74,10 @@ private:
 
     QWidget* m_client = nullptr;
     QComboBox* fldDrive = nullptr;
-    QListWidget* fldDir = nullptr;
-    QListWidget* fldFileList = nullptr;
-    QTextEdit* fldViewSrc = nullptr;
+    DirListBox* fldDir = nullptr;
+    FileListBox* fldFileList = nullptr;
+    QPlainTextEdit* fldViewSrc = nullptr;
+    PreviewLoader* m_preview = nullptr;
     QPushButton* btnNew = nullptr;
     QPushButton* btnEdit = nullptr;
     QPushButton* btnRun = nullptr;

@@ -57,6 +57,12 @@ inline const QString HintDirMouse = QStringLiteral("スクリプトファイル�
 inline const QString HintFileList = QStringLiteral("編集・実行するﾌｧｲﾙをﾘｽﾄから選択します");
 inline const QString HintViewSrc = QStringLiteral("ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます");
 
+// What the status bar says when the browser cannot do what was asked.
+inline const QString FileUnreadable = QStringLiteral("ﾌｧｲﾙを読み込めません: ");
+inline const QString FileTruncated = QStringLiteral("ﾌｧｲﾙが大きいため先頭の 64 MB だけを表示しています: ");
+inline const QString FolderUnreadable = QStringLiteral("ﾌｫﾙﾀﾞを読み込めません: ");
+inline const QString DriveNotReady = QStringLiteral("ﾄﾞﾗｲﾌﾞを読み込めません: ");
+
 // Accessible names of the controls that have no caption of their own.
 inline const QString NameDrive = QStringLiteral("ドライブ");
 inline const QString NameDir = QStringLiteral("フォルダ");

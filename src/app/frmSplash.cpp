@@ -17,7 +17,8 @@ namespace T = frmSplashText;
 namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry, const QString& family,
-              qreal points, bool bold, bool italic, Qt::Alignment align) {
+              qreal points, bool bold, bool italic, Qt::Alignment align)
+{
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     QFont f(family);
@@ -35,7 +36,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
 
 frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , m_createMainWindow(std::move(createMainWindow)) {
+    , m_createMainWindow(std::move(createMainWindow))
+{
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(T::Title);
@@ -87,7 +89,8 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }
 
-void frmSplash::showEvent(QShowEvent* event) {
+void frmSplash::showEvent(QShowEvent* event)
+{
     QWidget::showEvent(event);
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -99,19 +102,23 @@ void frmSplash::showEvent(QShowEvent* event) {
         Timer1->start();
 }
 
-void frmSplash::Timer1_Timer() {
+void frmSplash::Timer1_Timer()
+{
     openMainWindow();
 }
 
-void frmSplash::Form_KeyPress() {
+void frmSplash::Form_KeyPress()
+{
     openMainWindow();
 }
 
-void frmSplash::Frame1_Click() {
+void frmSplash::Frame1_Click()
+{
     openMainWindow();
 }
 
-void frmSplash::openMainWindow() {
+void frmSplash::openMainWindow()
+{
     Timer1->stop();
     if (!m_mainWindow)
         m_mainWindow = m_createMainWindow();
@@ -120,7 +127,8 @@ void frmSplash::openMainWindow() {
     close();
 }
 
-void frmSplash::keyPressEvent(QKeyEvent* event) {
+void frmSplash::keyPressEvent(QKeyEvent* event)
+{
     if (event->text().isEmpty()) {
         QWidget::keyPressEvent(event);
         return;
@@ -128,7 +136,8 @@ void frmSplash::keyPressEvent(QKeyEvent* event) {
     Form_KeyPress();
 }
 
-bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
+bool frmSplash::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) {
         Frame1_Click();
         return true;

@@ -5,12 +5,14 @@
 #include "QtDialogs.h"
 #include "Services.h"
 #include "SystemClock.h"
+#include "SystemDrives.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setWindowIcon(appIcon());
@@ -20,7 +22,8 @@ int main(int argc, char* argv[]) {
     PosixLauncher launcher;
     FileSettingsArea settings(FileSettingsArea::defaultFolder());
     SystemClock clock;
-    const Services services{dialogs, launcher, settings, clock};
+    SystemDrives drives;
+    const Services services{dialogs, launcher, settings, clock, drives};
 
     auto* splash = new frmSplash([&services]() -> QWidget* { return new frmMain(services); });
     splash->show();

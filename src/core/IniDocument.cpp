@@ -4,11 +4,13 @@
 
 namespace {
 
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     return c == u' ' || c == u'\t';
 }
 
-int hexDigit(QChar c) {
+int hexDigit(QChar c)
+{
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -19,7 +21,8 @@ int hexDigit(QChar c) {
     return -1;
 }
 
-QStringView trimBlanks(QStringView s) {
+QStringView trimBlanks(QStringView s)
+{
     qsizetype b = 0, e = s.size();
     while (b < e && isBlank(s[b]))
         ++b;
@@ -28,7 +31,8 @@ QStringView trimBlanks(QStringView s) {
     return s.sliced(b, e - b);
 }
 
-bool needsQuotes(const QString& v) {
+bool needsQuotes(const QString& v)
+{
     if (v.isEmpty())
         return false;
     if (isBlank(v.front()) || isBlank(v.back()) || v.front() == u'"')
@@ -51,7 +55,8 @@ bool needsQuotes(const QString& v) {
 
 } // namespace
 
-std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes) {
+std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes)
+{
     if (bytes.contains('\0'))
         return std::nullopt;
     IniDocument doc;
@@ -83,7 +88,8 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes) {
     return doc;
 }
 
-IniDocument::Line IniDocument::classify(const QString& text) {
+IniDocument::Line IniDocument::classify(const QString& text)
+{
     Line line{text, Kind::Other, {}};
     const QStringView t = trimBlanks(text);
     if (t.isEmpty() || t.front() == u';' || t.front() == u'#')
@@ -103,7 +109,8 @@ IniDocument::Line IniDocument::classify(const QString& text) {
     return line;
 }
 
-IniDocument::Lookup IniDocument::value(const QString& section, const QString& key, QString* out) const {
+IniDocument::Lookup IniDocument::value(const QString& section, const QString& key, QString* out) const
+{
     bool inSection = false;
     for (const Line& l : m_lines) {
         if (l.kind == Kind::Section) {
@@ -121,7 +128,8 @@ IniDocument::Lookup IniDocument::value(const QString& section, const QString& ke
     return Lookup::Missing;
 }
 
-bool IniDocument::isWritableName(const QString& name) {
+bool IniDocument::isWritableName(const QString& name)
+{
     if (name.isEmpty() || isBlank(name.front()) || isBlank(name.back()))
         return false;
     if (name.front() == u';' || name.front() == u'#')
@@ -133,7 +141,8 @@ bool IniDocument::isWritableName(const QString& name) {
     return true;
 }
 
-bool IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
+bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+{
     if (!isWritableName(section) || !isWritableName(key))
         return false;
     const QString text = key + u'=' + encodeValue(value);
@@ -170,7 +179,8 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
     return true;
 }
 
-QByteArray IniDocument::serialize() const {
+QByteArray IniDocument::serialize() const
+{
     QString out;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i].text;
@@ -183,7 +193,8 @@ QByteArray IniDocument::serialize() const {
     return bytes;
 }
 
-QString IniDocument::encodeValue(const QString& value) {
+QString IniDocument::encodeValue(const QString& value)
+{
     if (!needsQuotes(value))
         return value;
     QString out = QStringLiteral("\"");
@@ -223,7 +234,8 @@ QString IniDocument::encodeValue(const QString& value) {
     return out;
 }
 
-std::optional<QString> IniDocument::decodeValue(QStringView raw) {
+std::optional<QString> IniDocument::decodeValue(QStringView raw)
+{
     if (raw.isEmpty() || raw.front() != u'"')
         return raw.toString();
     if (raw.size() < 2 || raw.back() != u'"')

@@ -3,12 +3,14 @@
 namespace WinCommandLine {
 
 namespace {
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     return c == u' ' || c == u'\t';
 }
 } // namespace
 
-QStringList splitArguments(QStringView s) {
+QStringList splitArguments(QStringView s)
+{
     QStringList argv;
     qsizetype i = 0;
     while (i < s.size() && isBlank(s[i]))
@@ -66,7 +68,8 @@ QStringList splitArguments(QStringView s) {
     return argv;
 }
 
-QList<Candidate> programCandidates(const QString& line) {
+QList<Candidate> programCandidates(const QString& line)
+{
     qsizetype start = 0;
     while (start < line.size() && isBlank(line[start]))
         ++start;

@@ -4,11 +4,13 @@
 
 namespace mdlUtils {
 
-QString GetOption(const SettingsArea& area, const QString& key, const QString& def) {
+QString GetOption(const SettingsArea& area, const QString& key, const QString& def)
+{
     return area.read(AppName, OptionSection, key, def).value_or(ReadFailure);
 }
 
-bool SaveOption(SettingsArea& area, const QString& key, const QString& value) {
+bool SaveOption(SettingsArea& area, const QString& key, const QString& value)
+{
     return area.write(AppName, OptionSection, key, value);
 }
 

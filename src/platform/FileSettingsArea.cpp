@@ -15,13 +15,15 @@ constexpr int LockWaitMs = 5000;
 
 // The owner's permission bits count even for root, who passes every access() check: a file
 // the user made read-only or unreadable is treated so.
-bool ownerMay(const QFileInfo& fi, QFileDevice::Permission ownerBit, bool processMay) {
+bool ownerMay(const QFileInfo& fi, QFileDevice::Permission ownerBit, bool processMay)
+{
     return processMay && (fi.permissions() & ownerBit);
 }
 
 enum class Load { Missing, Ok, Failed };
 
-Load loadDocument(const QString& path, std::optional<IniDocument>* doc) {
+Load loadDocument(const QString& path, std::optional<IniDocument>* doc)
+{
     const QFileInfo fi(path);
     if (!fi.exists()) {
         // A dangling link is not "nothing stored": writing through it would be a surprise.
@@ -42,19 +44,24 @@ Load loadDocument(const QString& path, std::optional<IniDocument>* doc) {
 } // namespace
 
 FileSettingsArea::FileSettingsArea(QString folder)
-    : m_folder(std::move(folder)) {}
+    : m_folder(std::move(folder))
+{
+}
 
-QString FileSettingsArea::defaultFolder() {
+QString FileSettingsArea::defaultFolder()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quillet");
 }
 
-QString FileSettingsArea::filePath(const QString& app) const {
+QString FileSettingsArea::filePath(const QString& app) const
+{
     return m_folder + u'/' + app + QStringLiteral(".ini");
 }
 
 std::optional<QString> FileSettingsArea::read(const QString& app, const QString& section, const QString& key,
-                                              const QString& def) const {
+                                              const QString& def) const
+{
     std::optional<IniDocument> doc;
     switch (loadDocument(filePath(app), &doc)) {
     case Load::Missing:
@@ -77,7 +84,8 @@ std::optional<QString> FileSettingsArea::read(const QString& app, const QString&
 }
 
 bool FileSettingsArea::write(const QString& app, const QString& section, const QString& key,
-                             const QString& value) {
+                             const QString& value)
+{
     if (app.isEmpty() || app.contains(u'/') || app.startsWith(u'.'))
         return false;
     if (!QDir().mkpath(m_folder))

@@ -13,7 +13,8 @@ const QString NotFound = QStringLiteral("プログラムが見つかりません
 const QString NotExecutable = QStringLiteral("プログラムを実行する権限がありません。");
 
 // An executable of exactly this name: a path as given, a bare name through PATH.
-QString findProgram(const QString& name) {
+QString findProgram(const QString& name)
+{
     if (name.isEmpty())
         return {};
     if (name.contains(u'/')) {
@@ -25,7 +26,8 @@ QString findProgram(const QString& name) {
 
 } // namespace
 
-PosixLauncher::Resolved PosixLauncher::resolve(const QString& commandLine, QString* reason) {
+PosixLauncher::Resolved PosixLauncher::resolve(const QString& commandLine, QString* reason)
+{
     const QList<WinCommandLine::Candidate> candidates = WinCommandLine::programCandidates(commandLine);
     if (candidates.isEmpty()) {
         *reason = EmptyLine;
@@ -41,7 +43,8 @@ PosixLauncher::Resolved PosixLauncher::resolve(const QString& commandLine, QStri
     return {};
 }
 
-LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle) {
+LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
+{
     Q_UNUSED(windowStyle);
     QString reason;
     const Resolved r = resolve(commandLine, &reason);

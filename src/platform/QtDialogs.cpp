@@ -15,12 +15,14 @@ const QString CancelText = QStringLiteral("キャンセル");
 const QString YesText = QStringLiteral("はい");
 const QString NoText = QStringLiteral("いいえ");
 
-QString titleOrApp(const QString& title) {
+QString titleOrApp(const QString& title)
+{
     return title.isEmpty() ? mdlUtils::AppName : title;
 }
 
 // Message texts carry CR LF line breaks.
-QString displayText(const QString& text) {
+QString displayText(const QString& text)
+{
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t;
@@ -28,7 +30,8 @@ QString displayText(const QString& text) {
 
 } // namespace
 
-QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QString& title) {
+QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QString& title)
+{
     auto* box = new QMessageBox(QApplication::activeWindow());
     box->setWindowTitle(titleOrApp(title));
     box->setText(displayText(text));
@@ -85,7 +88,8 @@ QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QS
     return box;
 }
 
-int QtDialogs::MsgBox(const QString& text, int flags, const QString& title) {
+int QtDialogs::MsgBox(const QString& text, int flags, const QString& title)
+{
     QMessageBox* box = buildMessageBox(text, flags, title);
     box->exec();
     QAbstractButton* clicked = box->clickedButton();
@@ -97,7 +101,8 @@ int QtDialogs::MsgBox(const QString& text, int flags, const QString& title) {
     return result;
 }
 
-QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& def) {
+QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& def)
+{
     QInputDialog dlg(QApplication::activeWindow());
     dlg.setWindowTitle(titleOrApp(title));
     dlg.setLabelText(displayText(prompt));
@@ -110,6 +115,7 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
     return dlg.textValue();
 }
 
-QString QtDialogs::GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) {
+QString QtDialogs::GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath)
+{
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOrApp(title), initialPath, filter);
 }

@@ -6,7 +6,8 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 4)

@@ -17,7 +17,8 @@ private Q_SLOTS:
     void rejectsUnwritableNames();
 };
 
-void tst_IniDocument::roundTrip_data() {
+void tst_IniDocument::roundTrip_data()
+{
     QTest::addColumn<QString>("value");
     QTest::newRow("empty") << QString();
     QTest::newRow("plain") << QStringLiteral("notepad.exe");
@@ -40,7 +41,8 @@ void tst_IniDocument::roundTrip_data() {
     QTest::newRow("escape lookalike") << QStringLiteral("\\u0041\\n");
 }
 
-void tst_IniDocument::roundTrip() {
+void tst_IniDocument::roundTrip()
+{
     QFETCH(QString, value);
     IniDocument doc;
     QVERIFY(doc.setValue(QStringLiteral("Option"), QStringLiteral("Key"), value));
@@ -55,7 +57,8 @@ void tst_IniDocument::roundTrip() {
     QCOMPARE(read, value);
 }
 
-void tst_IniDocument::handWrittenValues_data() {
+void tst_IniDocument::handWrittenValues_data()
+{
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("expected");
     QTest::newRow("list") << QByteArray("Editor=a, b") << QStringLiteral("a, b");
@@ -69,7 +72,8 @@ void tst_IniDocument::handWrittenValues_data() {
     QTest::newRow("utf-8") << QByteArray("Editor=\xE7\xB7\xA8\xE9\x9B\x86") << QStringLiteral("編集");
 }
 
-void tst_IniDocument::handWrittenValues() {
+void tst_IniDocument::handWrittenValues()
+{
     QFETCH(QByteArray, line);
     QFETCH(QString, expected);
     const auto doc = IniDocument::parse("[option]\r\n" + line + "\r\n");
@@ -80,7 +84,8 @@ void tst_IniDocument::handWrittenValues() {
     QCOMPARE(read, expected);
 }
 
-void tst_IniDocument::keepsWhatItDoesNotOwn() {
+void tst_IniDocument::keepsWhatItDoesNotOwn()
+{
     const QByteArray original = "\xEF\xBB\xBF; written by hand\r\n"
                                 "[Option]\r\n"
                                 "this line is not a setting\r\n"
@@ -105,7 +110,8 @@ void tst_IniDocument::keepsWhatItDoesNotOwn() {
     QCOMPARE(doc->serialize(), QByteArray(original).replace("Editor=kate", "Editor=gedit"));
 }
 
-void tst_IniDocument::appendsToTheRightSection() {
+void tst_IniDocument::appendsToTheRightSection()
+{
     auto doc = IniDocument::parse("[Option]\nA=1\n\n[Other]\nB=2\n");
     QVERIFY(doc);
     QVERIFY(doc->setValue(QStringLiteral("Option"), QStringLiteral("C"), QStringLiteral("3")));
@@ -113,7 +119,8 @@ void tst_IniDocument::appendsToTheRightSection() {
     QCOMPARE(doc->serialize(), QByteArray("[Option]\nA=1\nC=3\n\n[Other]\nB=2\n\n[New]\nD=4\n"));
 }
 
-void tst_IniDocument::rejectsWhatItCannotRewrite_data() {
+void tst_IniDocument::rejectsWhatItCannotRewrite_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("latin-1") << QByteArray("[Option]\nEditor=caf\xE9\n");
     QTest::newRow("shift_jis") << QByteArray("[Option]\nUserName=\x8E\x52\x93\x63\n");
@@ -121,12 +128,14 @@ void tst_IniDocument::rejectsWhatItCannotRewrite_data() {
     QTest::newRow("truncated utf-8") << QByteArray("[Option]\nEditor=\xE7\xB7");
 }
 
-void tst_IniDocument::rejectsWhatItCannotRewrite() {
+void tst_IniDocument::rejectsWhatItCannotRewrite()
+{
     QFETCH(QByteArray, bytes);
     QVERIFY(!IniDocument::parse(bytes));
 }
 
-void tst_IniDocument::rejectsUnwritableNames_data() {
+void tst_IniDocument::rejectsUnwritableNames_data()
+{
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::newRow("empty key") << QStringLiteral("Option") << QString();
@@ -137,7 +146,8 @@ void tst_IniDocument::rejectsUnwritableNames_data() {
     QTest::newRow("blank around key") << QStringLiteral("Option") << QStringLiteral(" key");
 }
 
-void tst_IniDocument::rejectsUnwritableNames() {
+void tst_IniDocument::rejectsUnwritableNames()
+{
     QFETCH(QString, section);
     QFETCH(QString, key);
     IniDocument doc;

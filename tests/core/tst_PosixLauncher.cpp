@@ -22,7 +22,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-QString tst_PosixLauncher::installFake(const QString& folder, const QString& name) {
+QString tst_PosixLauncher::installFake(const QString& folder, const QString& name)
+{
     QDir().mkpath(folder);
     const QString path = folder + u'/' + name;
     QFile f(path);
@@ -34,7 +35,8 @@ QString tst_PosixLauncher::installFake(const QString& folder, const QString& nam
     return path;
 }
 
-QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath) {
+QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath)
+{
     QFile out(fakePath + QStringLiteral(".argv"));
     if (!QTest::qWaitFor([&] { return out.exists(); }, 10000))
         return {QStringLiteral("<no output>")};
@@ -49,14 +51,16 @@ QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath) {
     return argv;
 }
 
-void tst_PosixLauncher::initTestCase() {
+void tst_PosixLauncher::initTestCase()
+{
     QVERIFY(m_dir.isValid());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/bin"), QStringLiteral("WSCRIPT.EXE")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     qputenv("PATH", (m_dir.path() + QStringLiteral("/bin:") + qEnvironmentVariable("PATH")).toUtf8());
 }
 
-void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data() {
+void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data()
+{
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("fake");
     QTest::addColumn<QStringList>("argv");
@@ -74,7 +78,8 @@ void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data() {
         << QStringList{"a b.vbs"};
 }
 
-void tst_PosixLauncher::startsWithTheWindowsArgumentVector() {
+void tst_PosixLauncher::startsWithTheWindowsArgumentVector()
+{
     QFETCH(QString, line);
     QFETCH(QString, fake);
     QFETCH(QStringList, argv);
@@ -85,7 +90,8 @@ void tst_PosixLauncher::startsWithTheWindowsArgumentVector() {
     QCOMPARE(waitForArgv(m_dir.path() + u'/' + fake), argv);
 }
 
-void tst_PosixLauncher::reportsWhatCannotStart_data() {
+void tst_PosixLauncher::reportsWhatCannotStart_data()
+{
     QTest::addColumn<QString>("line");
     QTest::newRow("empty") << QString();
     QTest::newRow("blank") << QStringLiteral(" ");
@@ -94,7 +100,8 @@ void tst_PosixLauncher::reportsWhatCannotStart_data() {
     QTest::newRow("a folder") << QStringLiteral("/tmp");
 }
 
-void tst_PosixLauncher::reportsWhatCannotStart() {
+void tst_PosixLauncher::reportsWhatCannotStart()
+{
     QFETCH(QString, line);
     PosixLauncher launcher;
     const LaunchResult r = launcher.Shell(line, 1);
@@ -102,7 +109,8 @@ void tst_PosixLauncher::reportsWhatCannotStart() {
     QVERIFY(!r.reason.isEmpty());
 }
 
-void tst_PosixLauncher::leavesNoZombie() {
+void tst_PosixLauncher::leavesNoZombie()
+{
     PosixLauncher launcher;
     QVERIFY(launcher.Shell(QStringLiteral("WSCRIPT.EXE z"), 1).pid > 0);
     waitForArgv(m_dir.path() + QStringLiteral("/bin/WSCRIPT.EXE"));

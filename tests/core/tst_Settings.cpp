@@ -30,13 +30,15 @@ private Q_SLOTS:
 
 private:
     QString filePath() const { return m_dir->path() + QStringLiteral("/cfg/Quillet.ini"); }
-    void writeFile(const QByteArray& bytes) {
+    void writeFile(const QByteArray& bytes)
+    {
         QDir().mkpath(m_dir->path() + QStringLiteral("/cfg"));
         QFile f(filePath());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    QByteArray fileBytes() const {
+    QByteArray fileBytes() const
+    {
         QFile f(filePath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
@@ -44,13 +46,15 @@ private:
     std::unique_ptr<FileSettingsArea> m_area;
 };
 
-void tst_Settings::init() {
+void tst_Settings::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_area = std::make_unique<FileSettingsArea>(m_dir->path() + QStringLiteral("/cfg"));
 }
 
-void tst_Settings::firstStartGivesEachReaderItsDefault() {
+void tst_Settings::firstStartGivesEachReaderItsDefault()
+{
     QCOMPARE(GetOption(*m_area, QStringLiteral("Editor"), QStringLiteral("notepad.exe")),
              QStringLiteral("notepad.exe"));
     QCOMPARE(GetOption(*m_area, QStringLiteral("Encoder"), QString()), QString());
@@ -60,12 +64,14 @@ void tst_Settings::firstStartGivesEachReaderItsDefault() {
              QStringLiteral("notepad.exe"));
 }
 
-void tst_Settings::emptyIsNotMissing() {
+void tst_Settings::emptyIsNotMissing()
+{
     QVERIFY(SaveOption(*m_area, QStringLiteral("UserName"), QString()));
     QCOMPARE(GetOption(*m_area, QStringLiteral("UserName"), QStringLiteral("No User Name")), QString());
 }
 
-void tst_Settings::valuesRoundTripThroughTheFile_data() {
+void tst_Settings::valuesRoundTripThroughTheFile_data()
+{
     QTest::addColumn<QString>("value");
     QTest::newRow("blanks") << QStringLiteral("  two sides  ");
     QTest::newRow("punctuation") << QStringLiteral("a=b;c@d,e");
@@ -75,7 +81,8 @@ void tst_Settings::valuesRoundTripThroughTheFile_data() {
     QTest::newRow("the word Error") << QStringLiteral("Error");
 }
 
-void tst_Settings::valuesRoundTripThroughTheFile() {
+void tst_Settings::valuesRoundTripThroughTheFile()
+{
     QFETCH(QString, value);
     QVERIFY(SaveOption(*m_area, QStringLiteral("Browser"), value));
     QVERIFY(SaveOption(*m_area, QStringLiteral("Editor"), QStringLiteral("kate")));
@@ -86,13 +93,15 @@ void tst_Settings::valuesRoundTripThroughTheFile() {
     QCOMPARE(GetOption(other, QStringLiteral("Browser"), QString()), value);
 }
 
-void tst_Settings::everyCallReadsTheFileAfresh() {
+void tst_Settings::everyCallReadsTheFileAfresh()
+{
     QVERIFY(SaveOption(*m_area, QStringLiteral("Editor"), QStringLiteral("kate")));
     writeFile("[Option]\nEditor=gedit\n");
     QCOMPARE(GetOption(*m_area, QStringLiteral("Editor"), QString()), QStringLiteral("gedit"));
 }
 
-void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten_data() {
+void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("permissions"); // octal owner bits; 0 leaves them
     QTest::newRow("unreadable") << QByteArray("[Option]\nEditor=kate\n") << 0200;
@@ -100,7 +109,8 @@ void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten_data() {
     QTest::newRow("nul byte") << QByteArray("[Option]\nEditor=ka\0te\n", 22) << 0;
 }
 
-void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten() {
+void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(int, permissions);
     writeFile(bytes);
@@ -113,7 +123,8 @@ void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten() {
     QCOMPARE(fileBytes(), bytes);
 }
 
-void tst_Settings::readOnlyFileRefusesWrites() {
+void tst_Settings::readOnlyFileRefusesWrites()
+{
     const QByteArray original("[Option]\nEditor=kate\n");
     writeFile(original);
     QVERIFY(QFile::setPermissions(filePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
@@ -125,7 +136,8 @@ void tst_Settings::readOnlyFileRefusesWrites() {
              int(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 }
 
-void tst_Settings::missingFolderIsCreatedOnWrite() {
+void tst_Settings::missingFolderIsCreatedOnWrite()
+{
     FileSettingsArea deep(m_dir->path() + QStringLiteral("/a/b/Quillet"));
     QCOMPARE(GetOption(deep, QStringLiteral("Editor"), QStringLiteral("notepad.exe")),
              QStringLiteral("notepad.exe"));
@@ -133,7 +145,8 @@ void tst_Settings::missingFolderIsCreatedOnWrite() {
     QCOMPARE(GetOption(deep, QStringLiteral("Editor"), QString()), QStringLiteral("kate"));
 }
 
-void tst_Settings::unusableFolderFailsWrites() {
+void tst_Settings::unusableFolderFailsWrites()
+{
     // A folder where the file should be.
     QVERIFY(QDir().mkpath(filePath()));
     QCOMPARE(GetOption(*m_area, QStringLiteral("Editor"), QString()), QStringLiteral("Error"));
@@ -149,7 +162,8 @@ void tst_Settings::unusableFolderFailsWrites() {
     QVERIFY(!SaveOption(blocked, QStringLiteral("Editor"), QStringLiteral("vim")));
 }
 
-void tst_Settings::malformedLineSurvivesWrites() {
+void tst_Settings::malformedLineSurvivesWrites()
+{
     writeFile("[Option]\r\n"
               "garbage without an equals sign\r\n"
               "Browser=\"never closed\r\n"
@@ -168,7 +182,8 @@ void tst_Settings::malformedLineSurvivesWrites() {
     QVERIFY(fileBytes().contains("garbage without an equals sign\r\nBrowser=firefox\r\n"));
 }
 
-void tst_Settings::writeKeepsPermissionsAndLeavesNoDebris() {
+void tst_Settings::writeKeepsPermissionsAndLeavesNoDebris()
+{
     writeFile("[Option]\nEditor=kate\n");
     const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QVERIFY(QFile::setPermissions(filePath(), mode));
@@ -178,7 +193,8 @@ void tst_Settings::writeKeepsPermissionsAndLeavesNoDebris() {
              QStringList{QStringLiteral("Quillet.ini")});
 }
 
-void tst_Settings::twoProcessesKeepBothKeys() {
+void tst_Settings::twoProcessesKeepBothKeys()
+{
     const QString folder = m_dir->path() + QStringLiteral("/cfg");
     constexpr int count = 40;
     QProcess a, b;

@@ -13,7 +13,8 @@ private Q_SLOTS:
     void program();
 };
 
-void tst_WinCommandLine::arguments_data() {
+void tst_WinCommandLine::arguments_data()
+{
     QTest::addColumn<QString>("rest");
     QTest::addColumn<QStringList>("argv");
     QTest::newRow("nothing") << QString() << QStringList{};
@@ -41,13 +42,15 @@ void tst_WinCommandLine::arguments_data() {
                               << QStringList{"新しい フォルダ\\a.vbs"};
 }
 
-void tst_WinCommandLine::arguments() {
+void tst_WinCommandLine::arguments()
+{
     QFETCH(QString, rest);
     QFETCH(QStringList, argv);
     QCOMPARE(WinCommandLine::splitArguments(rest), argv);
 }
 
-void tst_WinCommandLine::program_data() {
+void tst_WinCommandLine::program_data()
+{
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("programs");
     QTest::addColumn<QStringList>("rests");
@@ -68,7 +71,8 @@ void tst_WinCommandLine::program_data() {
         << QStringList{" tools/enc a.vbs", " a.vbs", ""};
 }
 
-void tst_WinCommandLine::program() {
+void tst_WinCommandLine::program()
+{
     QFETCH(QString, line);
     QFETCH(QStringList, programs);
     QFETCH(QStringList, rests);

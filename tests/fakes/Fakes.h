@@ -2,7 +2,9 @@
 
 #include "Clock.h"
 #include "Dialogs.h"
+#include "Drives.h"
 #include "Launcher.h"
+#include "Services.h"
 #include "SettingsArea.h"
 
 #include <QHash>
@@ -27,16 +29,18 @@ public:
     QStringList inputAnswers; // consumed in order; Cancel (empty) when empty
     QStringList fileAnswers;
 
-    int MsgBox(const QString& text, int flags, const QString& title) override {
+    int MsgBox(const QString& text, int flags, const QString& title) override
+    {
         calls.append({QStringLiteral("MsgBox"), text, flags, title, {}});
         return msgAnswers.isEmpty() ? MsgResult::Ok : msgAnswers.takeFirst();
     }
-    QString InputBox(const QString& prompt, const QString& title, const QString& def) override {
+    QString InputBox(const QString& prompt, const QString& title, const QString& def) override
+    {
         calls.append({QStringLiteral("InputBox"), prompt, 0, title, def});
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
-    QString GetOpenFileName(const QString& title, const QString& filter,
-                            const QString& initialPath) override {
+    QString GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) override
+    {
         calls.append({QStringLiteral("GetOpenFileName"), filter, 0, title, initialPath});
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
@@ -52,7 +56,8 @@ public:
     QList<Call> calls;
     LaunchResult result{4242, {}};
 
-    LaunchResult Shell(const QString& commandLine, int windowStyle) override {
+    LaunchResult Shell(const QString& commandLine, int windowStyle) override
+    {
         calls.append({commandLine, windowStyle});
         return result;
     }
@@ -73,14 +78,15 @@ public:
     bool failWrites = false;
 
     std::optional<QString> read(const QString& app, const QString& section, const QString& key,
-                                const QString& def) const override {
+                                const QString& def) const override
+    {
         log.append(QStringLiteral("read ") + key);
         if (failReads)
             return std::nullopt;
         return values.value(app + u'/' + section + u'/' + key, def);
     }
-    bool write(const QString& app, const QString& section, const QString& key,
-               const QString& value) override {
+    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
+    {
         log.append(QStringLiteral("write ") + key + u'=' + value);
         if (failWrites)
             return false;
@@ -89,10 +95,31 @@ public:
     }
 };
 
-// The four fakes, wired as the windows expect them.
+// Volumes that are folders of a test's own; the root volume "/" holds everything else.
+class FakeDrives final : public Drives {
+public:
+    QList<Volume> list{{QStringLiteral("/"), {}}};
+    QHash<QString, QString> folders;
+
+    QList<Volume> volumes() const override { return list; }
+    QString rootOf(const QString& path) const override
+    {
+        QString best = QStringLiteral("/");
+        for (const Volume& v : list)
+            if ((path == v.root || path.startsWith(v.root + u'/')) && v.root.size() > best.size())
+                best = v.root;
+        return best;
+    }
+    QString currentFolder(const QString& root) const override { return folders.value(root, root); }
+    void rememberFolder(const QString& folder) override { folders.insert(rootOf(folder), folder); }
+};
+
+// The fakes, wired as the windows expect them.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeLauncher launcher;
     MemorySettings settings;
     FakeClock clock;
+    FakeDrives drives;
+    Services services() { return {dialogs, launcher, settings, clock, drives}; }
 };

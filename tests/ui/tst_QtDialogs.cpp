@@ -25,7 +25,8 @@ private Q_SLOTS:
 namespace {
 
 // Acts on the modal dialog once it is up.
-void whenModal(std::function<void(QWidget*)> act) {
+void whenModal(std::function<void(QWidget*)> act)
+{
     QTimer::singleShot(0, qApp, [act] {
         QWidget* w = QApplication::activeModalWidget();
         if (!w) {
@@ -36,7 +37,8 @@ void whenModal(std::function<void(QWidget*)> act) {
     });
 }
 
-QStringList buttonTexts(QMessageBox* box) {
+QStringList buttonTexts(QMessageBox* box)
+{
     QStringList texts;
     const auto buttons = box->findChild<QDialogButtonBox*>()->buttons();
     for (QAbstractButton* b : buttons)
@@ -45,7 +47,8 @@ QStringList buttonTexts(QMessageBox* box) {
     return texts;
 }
 
-QPushButton* buttonWithText(QWidget* w, const QString& text) {
+QPushButton* buttonWithText(QWidget* w, const QString& text)
+{
     for (QPushButton* b : w->findChildren<QPushButton*>())
         if (b->text() == text)
             return b;
@@ -54,7 +57,8 @@ QPushButton* buttonWithText(QWidget* w, const QString& text) {
 
 } // namespace
 
-void tst_QtDialogs::messageBoxLooks_data() {
+void tst_QtDialogs::messageBoxLooks_data()
+{
     QTest::addColumn<int>("flags");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("buttons");
@@ -72,7 +76,8 @@ void tst_QtDialogs::messageBoxLooks_data() {
     QTest::newRow("64") << 64 << QString() << QStringList{ok} << int(QMessageBox::Information) << "Quillet";
 }
 
-void tst_QtDialogs::messageBoxLooks() {
+void tst_QtDialogs::messageBoxLooks()
+{
     QFETCH(int, flags);
     QFETCH(QString, title);
     QFETCH(QStringList, buttons);
@@ -88,7 +93,8 @@ void tst_QtDialogs::messageBoxLooks() {
     QCOMPARE(box->text(), QStringLiteral("一行目\n二行目"));
 }
 
-void tst_QtDialogs::messageBoxAnswers_data() {
+void tst_QtDialogs::messageBoxAnswers_data()
+{
     QTest::addColumn<int>("flags");
     QTest::addColumn<QString>("press"); // a button's text, or "Escape"
     QTest::addColumn<int>("result");
@@ -100,7 +106,8 @@ void tst_QtDialogs::messageBoxAnswers_data() {
     QTest::newRow("escape on yes/no") << 4 << "Escape" << 7;
 }
 
-void tst_QtDialogs::messageBoxAnswers() {
+void tst_QtDialogs::messageBoxAnswers()
+{
     QFETCH(int, flags);
     QFETCH(QString, press);
     QFETCH(int, result);
@@ -114,7 +121,8 @@ void tst_QtDialogs::messageBoxAnswers() {
     QCOMPARE(dialogs.MsgBox(QStringLiteral("text"), flags, QString()), result);
 }
 
-void tst_QtDialogs::inputBox_data() {
+void tst_QtDialogs::inputBox_data()
+{
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("result");
@@ -124,7 +132,8 @@ void tst_QtDialogs::inputBox_data() {
     QTest::newRow("cancel") << QStringLiteral("x") << false << QString();
 }
 
-void tst_QtDialogs::inputBox() {
+void tst_QtDialogs::inputBox()
+{
     QFETCH(QString, typed);
     QFETCH(bool, accept);
     QFETCH(QString, result);

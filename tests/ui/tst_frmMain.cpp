@@ -43,7 +43,8 @@ private Q_SLOTS:
 
 private:
     frmMain* showMain();
-    template <class W = QWidget> W* child(const char* name) {
+    template <class W = QWidget> W* child(const char* name)
+    {
         return m_main->findChild<W*>(QLatin1String(name));
     }
     FakeServices m_fakes;
@@ -51,24 +52,28 @@ private:
 };
 
 namespace {
-Services services(FakeServices& f) {
-    return {f.dialogs, f.launcher, f.settings, f.clock};
+Services services(FakeServices& f)
+{
+    return f.services();
 }
 } // namespace
 
-void tst_frmMain::init() {
+void tst_frmMain::init()
+{
     m_fakes.settings.values.clear();
     m_fakes.settings.log.clear();
     m_fakes.settings.failReads = false;
     m_main = new frmMain(services(m_fakes));
 }
 
-void tst_frmMain::cleanup() {
+void tst_frmMain::cleanup()
+{
     delete m_main;
     m_main = nullptr;
 }
 
-frmMain* tst_frmMain::showMain() {
+frmMain* tst_frmMain::showMain()
+{
     m_main->show();
     QApplication::setActiveWindow(m_main);
     if (!QTest::qWaitForWindowActive(m_main))
@@ -76,7 +81,8 @@ frmMain* tst_frmMain::showMain() {
     return m_main;
 }
 
-void tst_frmMain::loadsOnFirstStart() {
+void tst_frmMain::loadsOnFirstStart()
+{
     QCOMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
     QCOMPARE(m_main->editorPath, QStringLiteral("notepad.exe"));
     QCOMPARE(m_main->userName, QStringLiteral("No User Name"));
@@ -92,7 +98,8 @@ void tst_frmMain::loadsOnFirstStart() {
     QCOMPARE(m_main->centralWidget()->size(), QSize(642, 413));
 }
 
-void tst_frmMain::loadTakesStoredAndFailedSettings() {
+void tst_frmMain::loadTakesStoredAndFailedSettings()
+{
     delete m_main;
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QString());
@@ -107,7 +114,8 @@ void tst_frmMain::loadTakesStoredAndFailedSettings() {
     QCOMPARE(m_main->userName, QStringLiteral("Error"));
 }
 
-void tst_frmMain::helpFileAtTheRootHasADoubledSeparator() {
+void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
+{
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(QStringLiteral("/")));
     frmMain atRoot(services(m_fakes));
@@ -115,7 +123,8 @@ void tst_frmMain::helpFileAtTheRootHasADoubledSeparator() {
     QCOMPARE(atRoot.helpFile(), QStringLiteral("//quillet.chm"));
 }
 
-void tst_frmMain::controls_data() {
+void tst_frmMain::controls_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("twips");
@@ -143,7 +152,8 @@ void tst_frmMain::controls_data() {
     row("selPls", "Frame1", {1680, 240, 735, 255}, "Perl", 0);
 }
 
-void tst_frmMain::controls() {
+void tst_frmMain::controls()
+{
     QFETCH(QString, name);
     QFETCH(QString, parentName);
     QFETCH(QRect, twips);
@@ -161,7 +171,8 @@ void tst_frmMain::controls() {
         QVERIFY(qobject_cast<QAbstractButton*>(w)->isChecked());
 }
 
-void tst_frmMain::menus() {
+void tst_frmMain::menus()
+{
     QStringList seen;
     std::function<void(QMenu*, int)> walk = [&](QMenu* menu, int depth) {
         seen.append(QString(depth, u'>') + menu->objectName() + u' ' + menu->title());
@@ -207,7 +218,8 @@ void tst_frmMain::menus() {
     QCOMPARE(m_main->findChild<QAction*>(QStringLiteral("mnuFileNew"))->property("helpTopic").toInt(), 270);
 }
 
-void tst_frmMain::showsWithFocusOnTheDriveList() {
+void tst_frmMain::showsWithFocusOnTheDriveList()
+{
     QSignalSpy spy(m_main, &frmMain::statusTextSet);
     showMain();
     QCOMPARE(QApplication::focusWidget(), child("fldDrive"));
@@ -215,7 +227,8 @@ void tst_frmMain::showsWithFocusOnTheDriveList() {
     QCOMPARE(spy.first().first().toString(), T::HintDriveFocus);
 }
 
-void tst_frmMain::tabOrder() {
+void tst_frmMain::tabOrder()
+{
     showMain();
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 11; ++i) {
@@ -237,7 +250,8 @@ void tst_frmMain::tabOrder() {
     QCOMPARE(QApplication::focusWidget(), child("selPls"));
 }
 
-void tst_frmMain::focusHints_data() {
+void tst_frmMain::focusHints_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("onGain"); // "" : nothing changes
     QTest::addColumn<bool>("idleOnLoss");
@@ -257,7 +271,8 @@ void tst_frmMain::focusHints_data() {
     QTest::newRow("fldViewSrc") << "fldViewSrc" << QString() << true;
 }
 
-void tst_frmMain::focusHints() {
+void tst_frmMain::focusHints()
+{
     QFETCH(QString, name);
     QFETCH(QString, onGain);
     QFETCH(bool, idleOnLoss);
@@ -277,7 +292,8 @@ void tst_frmMain::focusHints() {
     QCOMPARE(m_main->statusText(), idleOnLoss ? m_main->idleStatusText : start);
 }
 
-void tst_frmMain::mouseHints_data() {
+void tst_frmMain::mouseHints_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text"); // "" : nothing changes
     QTest::newRow("btnNew") << "btnNew" << T::HintNewMouse;
@@ -300,7 +316,8 @@ void tst_frmMain::mouseHints_data() {
     QTest::newRow("sbMain") << "sbMain" << QStringLiteral("<idle>");
 }
 
-void tst_frmMain::mouseHints() {
+void tst_frmMain::mouseHints()
+{
     QFETCH(QString, name);
     QFETCH(QString, text);
     showMain();
@@ -324,7 +341,8 @@ void tst_frmMain::mouseHints() {
     QCOMPARE(m_main->statusText(), expected);
 }
 
-void tst_frmMain::tabbingFromRunToEditPassesTheIdleText() {
+void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
+{
     showMain();
     child("btnRun")->setFocus(Qt::TabFocusReason);
     QSignalSpy spy(m_main, &frmMain::statusTextSet);
@@ -340,7 +358,8 @@ void tst_frmMain::tabbingFromRunToEditPassesTheIdleText() {
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::mouseLeavesHintsUntilTheStatusBar() {
+void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
+{
     showMain();
     QTest::mouseMove(child("btnRun"));
     QCOMPARE(m_main->statusText(), T::HintRun);
@@ -350,7 +369,8 @@ void tst_frmMain::mouseLeavesHintsUntilTheStatusBar() {
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::losingTheWindowRestoresTheIdleText() {
+void tst_frmMain::losingTheWindowRestoresTheIdleText()
+{
     showMain();
     m_main->setStatusText(QStringLiteral("START"));
     QWidget other;
@@ -361,7 +381,8 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText() {
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
-void tst_frmMain::menuEntriesLeaveTheStatusBarAlone() {
+void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
+{
     showMain();
     m_main->setStatusText(QStringLiteral("START"));
     QStatusTipEvent tip(QString{});
@@ -373,7 +394,8 @@ void tst_frmMain::menuEntriesLeaveTheStatusBarAlone() {
 namespace {
 // Runs the application's event loop as the program does, with quit on the last window
 // closed, until it quits by itself (0) or the guard ends it (99).
-int runUntilQuit(int guardMs = 10000) {
+int runUntilQuit(int guardMs = 10000)
+{
     QApplication::setQuitOnLastWindowClosed(true);
     QTimer::singleShot(guardMs, qApp, [] { QCoreApplication::exit(99); });
     const int rc = QApplication::exec();
@@ -382,7 +404,8 @@ int runUntilQuit(int guardMs = 10000) {
 }
 } // namespace
 
-void tst_frmMain::exitKeepsOtherWindowsAlive() {
+void tst_frmMain::exitKeepsOtherWindowsAlive()
+{
     showMain();
     QWidget editor; // stands for the editor, options dialog or About box
     editor.setWindowTitle(QStringLiteral("editor"));
@@ -400,7 +423,8 @@ void tst_frmMain::exitKeepsOtherWindowsAlive() {
     QVERIFY(aliveAfterExit);
 }
 
-void tst_frmMain::titleBarCloseEndsTheProgram() {
+void tst_frmMain::titleBarCloseEndsTheProgram()
+{
     showMain();
     QPointer<frmMain> main = m_main;
     m_main = nullptr;
@@ -409,7 +433,8 @@ void tst_frmMain::titleBarCloseEndsTheProgram() {
     QTRY_VERIFY(main.isNull());
 }
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the suite outlives the windows it closes
     tst_frmMain t;

@@ -29,26 +29,30 @@ private:
     QPointer<frmSplash> m_splash;
 };
 
-frmSplash* tst_frmSplash::makeSplash() {
+frmSplash* tst_frmSplash::makeSplash()
+{
     m_splash = new frmSplash([this]() -> QWidget* {
         ++m_created;
-        m_main = new frmMain(Services{m_fakes.dialogs, m_fakes.launcher, m_fakes.settings, m_fakes.clock});
+        m_main = new frmMain(m_fakes.services());
         return m_main;
     });
     return m_splash;
 }
 
-void tst_frmSplash::init() {
+void tst_frmSplash::init()
+{
     m_created = 0;
     m_fakes.settings.log.clear();
 }
 
-void tst_frmSplash::cleanup() {
+void tst_frmSplash::cleanup()
+{
     delete m_splash;
     delete m_main;
 }
 
-void tst_frmSplash::looksAsDesigned_data() {
+void tst_frmSplash::looksAsDesigned_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("family");
@@ -72,7 +76,8 @@ void tst_frmSplash::looksAsDesigned_data() {
                                   << "Arial" << 9.75 << false << false;
 }
 
-void tst_frmSplash::looksAsDesigned() {
+void tst_frmSplash::looksAsDesigned()
+{
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QString, family);
@@ -102,7 +107,8 @@ void tst_frmSplash::looksAsDesigned() {
              QStringLiteral("Quillet"));
 }
 
-void tst_frmSplash::timerOpensTheMainWindowOnce() {
+void tst_frmSplash::timerOpensTheMainWindowOnce()
+{
     frmSplash* s = makeSplash();
     s->show();
     auto* timer = s->findChild<QTimer*>(QStringLiteral("Timer1"));
@@ -119,7 +125,8 @@ void tst_frmSplash::timerOpensTheMainWindowOnce() {
     QCOMPARE(m_created, 1);
 }
 
-void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated() {
+void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated()
+{
     frmSplash* s = makeSplash();
     s->show();
     QVERIFY(m_fakes.settings.log.isEmpty());
@@ -127,13 +134,15 @@ void tst_frmSplash::settingsAreReadWhenTheMainWindowIsCreated() {
     QTRY_COMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
 }
 
-void tst_frmSplash::earlyClose_data() {
+void tst_frmSplash::earlyClose_data()
+{
     QTest::addColumn<bool>("byKey");
     QTest::newRow("key press") << true;
     QTest::newRow("click on the frame") << false;
 }
 
-void tst_frmSplash::earlyClose() {
+void tst_frmSplash::earlyClose()
+{
     QFETCH(bool, byKey);
     frmSplash* s = makeSplash();
     s->show();

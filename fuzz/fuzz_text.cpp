@@ -1,0 +1,37 @@
+// Any bytes as a script file: detect, decode whole and in the preview's pieces, and the two
+// must agree; what decodes cleanly must encode back to the same bytes.
+#include "TextCodec.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto [whole, enc] = TextCodec::decodeFile(bytes);
+
+    QString pieces;
+    qsizetype from = TextCodec::bomLength(enc);
+    const qsizetype step = size ? qsizetype(data[0] % 16 + 1) : 1;
+    while (from < bytes.size()) {
+        const qsizetype end = TextCodec::chunkEnd(bytes, enc, from, step);
+        if (end <= from)
+            __builtin_trap();
+        pieces += TextCodec::decode(bytes.sliced(from, end - from), enc);
+        from = end;
+    }
+    if (pieces != whole)
+        __builtin_trap();
+
+    if (!whole.contains(QChar(QChar::ReplacementCharacter))) {
+        const std::optional<QByteArray> back = TextCodec::encode(whole, enc);
+        // Code page 932 has characters with two codes (NEC and IBM rows): text survives,
+        // bytes need not.
+        if (back && enc != TextEncoding::Cp932 && *back != bytes)
+            __builtin_trap();
+        if (back && TextCodec::decodeFile(*back).text != whole && enc != TextEncoding::Cp932)
+            __builtin_trap();
+    }
+    (void)TextCodec::toLf(whole);
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "FileListBox.h"
+
+#include "DirectoryReader.h"
+
+#include <QStringListModel>
+
+FileListBox::FileListBox(QWidget* parent)
+    : QListView(parent)
+    , m_model(new QStringListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    // Selection, not the current index: a list that merely gains the focus chooses nothing.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!fileName().isEmpty())
+            Q_EMIT fileChosen();
+    });
+}
+
+bool FileListBox::setPath(const QString& path)
+{
+    QStringList names;
+    const bool ok = DirectoryReader::scriptFiles(path, &names);
+    m_path = path;
+    m_model->setStringList(names);
+    selectionModel()->clear();
+    return ok;
+}
+
+QString FileListBox::fileName() const
+{
+    const QModelIndexList sel = selectionModel()->selectedIndexes();
+    return sel.isEmpty() ? QString() : sel.first().data().toString();
+}
+
+QStringList FileListBox::fileNames() const
+{
+    return m_model->stringList();
+}

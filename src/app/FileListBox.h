@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QListView>
+
+class QStringListModel;
+
+// The script files of one folder, by name; choosing one reports fileChosen.
+class FileListBox final : public QListView {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    QString path() const { return m_path; }
+    // Shows the folder's scripts with none selected; false (and an empty list) when the
+    // folder cannot be read.
+    bool setPath(const QString& path);
+    QString fileName() const;
+    QStringList fileNames() const;
+
+Q_SIGNALS:
+    void fileChosen();
+
+private:
+    QStringListModel* m_model;
+    QString m_path;
+};

@@ -1,0 +1,53 @@
+#include "SystemDrives.h"
+
+#include <QDir>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace {
+
+// Mounts the system keeps for itself: nobody keeps scripts there.
+bool isSystemMount(const QString& root)
+{
+    for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"})
+        if (root == QLatin1String(prefix) || root.startsWith(QLatin1String(prefix) + u'/'))
+            return true;
+    return false;
+}
+
+} // namespace
+
+SystemDrives::SystemDrives()
+{
+    const QString cwd = QDir::currentPath();
+    m_folders.insert(rootOf(cwd), cwd);
+}
+
+QList<Volume> SystemDrives::volumes() const
+{
+    QList<Volume> out;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady() || isSystemMount(v.rootPath()))
+            continue;
+        out.append({v.rootPath(), v.name()});
+    }
+    std::sort(out.begin(), out.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
+    return out;
+}
+
+QString SystemDrives::rootOf(const QString& path) const
+{
+    const QStorageInfo info(path);
+    return info.isValid() ? info.rootPath() : QStringLiteral("/");
+}
+
+QString SystemDrives::currentFolder(const QString& root) const
+{
+    return m_folders.value(root, root);
+}
+
+void SystemDrives::rememberFolder(const QString& folder)
+{
+    m_folders.insert(rootOf(folder), folder);
+}
