@@ -3,16 +3,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <vector>
+
 // The file list's rules: which names it shows and in what order.
 namespace ScriptFiles {
 
 inline const QString Pattern = QStringLiteral("*.vbs;*.js;*.pls");
 
-// *.vbs, *.js, *.pls in any letter case; hidden (dot) files never.
-bool matches(QStringView name);
-
 // By name without regard to case, then by the exact name, so the order is stable.
 void sortByName(QStringList& names);
+
+// The key sortByName orders by: the case-folded name in UTF-8, whose byte order is the
+// code point order, so that plain memcmp sorts it.
+std::string sortKey(QStringView name);
+
+struct Named {
+    std::string key;
+    QString name;
+};
+// Sorts by key, then name, and hands back the names.
+QStringList sortedNames(std::vector<Named>&& entries);
 
 // The path of a file in a folder: no special case for the root, whose path already ends
 // in the separator ("//a.vbs").

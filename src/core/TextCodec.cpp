@@ -20,6 +20,7 @@ struct Cp932Table {
     bool lead[256];
     char16_t pair[64][256]; // lead 0x81..0x9F, 0xE0..0xFC folded into 0..62
     bool valid = false;
+    bool asciiIsAscii = true; // lets the decoder copy runs of plain ASCII eight bytes at a time
 
     static int leadIndex(unsigned char b) { return b <= 0x9F ? b - 0x81 : b - 0xE0 + 31; }
 
@@ -38,6 +39,8 @@ struct Cp932Table {
             lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
             const char c = char(b);
             single[b] = lead[b] ? Replacement : one(&c, 1);
+            if (b < 0x80 && single[b] != b)
+                asciiIsAscii = false;
         }
         for (int l = 0; l < 256; ++l) {
             if (!lead[l])
@@ -63,6 +66,17 @@ QString decodeCp932(QByteArrayView body)
     const auto* end = p + body.size();
     char16_t* w = o;
     while (p < end) {
+        if (table.asciiIsAscii && p + 8 <= end) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if (!(word & 0x8080808080808080ULL)) {
+                for (int i = 0; i < 8; ++i)
+                    w[i] = p[i];
+                w += 8;
+                p += 8;
+                continue;
+            }
+        }
         const unsigned char b = *p;
         if (b < 0x80 || !table.lead[b]) {
             *w++ = table.single[b];

@@ -8,11 +8,31 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstring>
+
 namespace DirectoryReader {
 
 namespace {
 
 enum class Want { Files, Folders };
+
+// *.vbs, *.js, *.pls in any letter case, tested on the raw bytes, so that only names we keep are decoded.
+bool hasScriptExtension(const char* name, size_t len)
+{
+    auto endsWith = [&](const char* ext, size_t n) {
+        if (len <= n)
+            return false;
+        for (size_t i = 0; i < n; ++i) {
+            char c = name[len - n + i];
+            if (c >= 'A' && c <= 'Z')
+                c = char(c + 32);
+            if (c != ext[i])
+                return false;
+        }
+        return true;
+    };
+    return endsWith(".vbs", 4) || endsWith(".js", 3) || endsWith(".pls", 4);
+}
 
 bool read(const QString& folder, Want want, QStringList* names)
 {
@@ -21,12 +41,13 @@ bool read(const QString& folder, Want want, QStringList* names)
     if (!dir)
         return false;
     const int fd = dirfd(dir);
+    std::vector<ScriptFiles::Named> found;
     while (dirent* e = readdir(dir)) {
         const char* raw = e->d_name;
         if (raw[0] == '.')
             continue; // hidden, and "." and ".."
-        const QString name = QFile::decodeName(raw);
-        if (want == Want::Files && !ScriptFiles::matches(name))
+        const size_t len = strlen(raw);
+        if (want == Want::Files && !hasScriptExtension(raw, len))
             continue;
         unsigned char type = e->d_type;
         if (type == DT_LNK || type == DT_UNKNOWN) {
@@ -35,11 +56,14 @@ bool read(const QString& folder, Want want, QStringList* names)
                 continue; // a dangling link
             type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
         }
-        if (type == (want == Want::Files ? DT_REG : DT_DIR))
-            names->append(name);
+        if (type != (want == Want::Files ? DT_REG : DT_DIR))
+            continue;
+        QString name = QString::fromUtf8(raw, qsizetype(len));
+        std::string key = ScriptFiles::sortKey(name);
+        found.push_back({std::move(key), std::move(name)});
     }
     closedir(dir);
-    ScriptFiles::sortByName(*names);
+    *names = ScriptFiles::sortedNames(std::move(found));
     return true;
 }
 
