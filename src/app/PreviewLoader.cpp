@@ -21,6 +21,9 @@ PreviewLoader::Result PreviewLoader::load(const QString& path)
     m_bytes.clear();
     m_pos = 0;
     m_view->clear();
+    // Clearing keeps the last character format: a plain file after a rich one would
+    // otherwise come out in its last run's bold or colour.
+    m_view->setCurrentCharFormat(QTextCharFormat());
 
     // Only regular files: a pipe or device named like a script would block the read.
     const QFileInfo info(path);

@@ -256,7 +256,6 @@ struct State {
     Format fmt;
     int uc = 1;
     Dest dest = Dest::Text;
-    bool starred = false; // \* seen: the next word decides whether we know this destination
 };
 
 class Parser {
@@ -352,9 +351,8 @@ bool Parser::openGroup()
         states_.push_back(s);
         return true;
     }
-    State s = states_.back();
-    s.starred = false;
-    states_.push_back(s);
+    const State inherited = states_.back();
+    states_.push_back(inherited);
     return true;
 }
 
@@ -423,8 +421,10 @@ void Parser::controlSequence()
         return;
     }
     if (c == '*') {
-        if (!states_.empty())
-            st().starred = true;
+        // An optional destination: whatever it is, we don't show it. Inside \upr only its
+        // \ud part matters, and that part stays readable.
+        if (!states_.empty() && st().dest != Dest::UprSkip)
+            st().dest = Dest::Skip;
         return;
     }
     flushBytes();
@@ -444,27 +444,17 @@ void Parser::controlSequence()
 void Parser::controlWord(std::string_view name, bool known, bool hasParam, int param)
 {
     flushBytes();
+    const Word* w = known ? findWord(name) : nullptr;
+    if (w && w->kw == Kw::Bin) {
+        // Raw data follows wherever the word stands; it may hold braces and backslashes.
+        p_ += hasParam && param > 0 ? std::min<qsizetype>(param, end_ - p_) : 0;
+        return;
+    }
     if (states_.empty())
         return;
-    const Word* w = known ? findWord(name) : nullptr;
     State& s = st();
-    if (s.starred) {
-        s.starred = false;
-        // An optional destination we don't know is skipped whole; \ud is the Unicode half of \upr.
-        if (w && w->kw == Kw::Ud && s.dest == Dest::UprSkip)
-            s.dest = Dest::Text;
-        else
-            s.dest = Dest::Skip;
-        return;
-    }
     if (!w)
         return;
-    if (w->kw == Kw::Bin) {
-        // Raw data follows; it may hold braces and backslashes.
-        const qsizetype n = hasParam && param > 0 ? std::min<qsizetype>(param, end_ - p_) : 0;
-        p_ += n;
-        return;
-    }
     if (w->kw == Kw::UnicodeSkip) {
         s.uc = std::clamp(hasParam ? param : 1, 0, kMaxUc);
         return;
@@ -629,8 +619,6 @@ void Parser::textByte(char c)
             addColor();
         return;
     }
-    if (c == '\0')
-        return; // padding some writers leave; never text
     byteChar(c);
 }
 
@@ -649,7 +637,8 @@ void Parser::byteChar(char c)
         --ucSkip_;
         return;
     }
-    pending_.append(c);
+    if (c != '\0') // padding some writers leave; never text
+        pending_.append(c);
 }
 
 void Parser::unicodeChar(int n)
@@ -693,8 +682,8 @@ QStringDecoder& Parser::decoderFor(int codePage)
             return decoder;
     }
     QStringDecoder decoder(codecName(codePage), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid() && codePage != kDefaultCodePage)
-        return decoderFor(kDefaultCodePage);
+    if (!decoder.isValid()) // a Qt without ICU lacks the Asian code pages
+        decoder = QStringDecoder(codecName(kDefaultCodePage), QStringDecoder::Flag::Stateless);
     decoders_.emplace_back(codePage, std::move(decoder));
     return decoders_.back().second;
 }

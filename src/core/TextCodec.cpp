@@ -209,7 +209,12 @@ QString decode(QByteArrayView body, TextEncoding encoding)
     case TextEncoding::Utf16BE: {
         QStringDecoder d(
             encoding == TextEncoding::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE, flags);
-        return d.decode(body); // stateless: an odd byte at the end shows as U+FFFD
+        // Qt shows an odd last byte as U+FFFD only when a whole unit came before it.
+        const bool odd = body.size() % 2;
+        QString s = d.decode(body.first(body.size() - (odd ? 1 : 0)));
+        if (odd)
+            s += QChar(QChar::ReplacementCharacter);
+        return s;
     }
     }
     return {};

@@ -220,10 +220,13 @@ void tst_RtfReader::malformed_data()
     row("huge colour index", "{\\rtf1{\\colortbl;\\red1;}\\cf99999999999 x\\cf-9 y}", "[xy]");
     row("huge colour value", "{\\rtf1{\\colortbl;\\red99999999999\\blue-5;}\\cf1 x}", "[#ff0000:x]");
     row("huge bin", "{\\rtf1 a\\bin99999999999 }}}", "[a]");
+    row("bin in starred group", "{\\rtf1 {\\*\\bin3 }}}x}y}", "[y]");
+    row("bin after the end", "{\\rtf1 a}\\bin3 }}}", "[a]");
+    row("cut in hex before a letter", "{\\rtf1 a\\'8zq}", "[azq]");
     row("negative bin", "{\\rtf1 a\\bin-5 b}", "[ab]");
     row("huge code page", "{\\rtf1\\ansicpg99999999999\\'e9}", "[é]");
     row("long control word", "{\\rtf1 \\" + QByteArray(100, 'b') + "1 x}", "[x]");
-    row("nul bytes", QByteArray("{\\rtf1 a\0b}", 11), "[ab]");
+    row("nul bytes", QByteArray("{\\rtf1 a\0b\\'00c}", 16), "[abc]");
 }
 
 void tst_RtfReader::malformed()

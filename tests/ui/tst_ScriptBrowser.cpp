@@ -29,6 +29,7 @@ private Q_SLOTS:
     void startsOnTheWorkingFolder();
     void choosingAFileShowsItsText_data();
     void choosingAFileShowsItsText();
+    void richTextIsFormattedAndDoesNotLeak();
     void arrowKeysChooseEachFilePassed();
     void openingAFolderKeepsTheChosenFile();
     void eachVolumeRemembersItsFolder();
@@ -184,6 +185,20 @@ void tst_ScriptBrowser::choosingAFileShowsItsText()
     QVERIFY2(preview().contains(shows), qPrintable(preview().left(300)));
     QVERIFY(!preview().contains(u'\r'));
     QVERIFY(child<QPushButton>("btnEdit")->isEnabled());
+}
+
+void tst_ScriptBrowser::richTextIsFormattedAndDoesNotLeak()
+{
+    choose(QStringLiteral("-rich.vbs"));
+    auto* view = child<QPlainTextEdit>("fldViewSrc");
+    const QTextBlock title = view->document()->firstBlock();
+    QCOMPARE(title.text(), QStringLiteral("スクリプトの説明"));
+    QVERIFY(title.begin().fragment().charFormat().font().bold());
+    choose(QStringLiteral("a.vbs"));
+    const QTextBlock plain = view->document()->firstBlock();
+    QCOMPARE(plain.text(), QStringLiteral("' Windows Scripting Host"));
+    QVERIFY(!plain.begin().fragment().charFormat().font().bold());
+    QVERIFY(!plain.begin().fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush));
 }
 
 void tst_ScriptBrowser::arrowKeysChooseEachFilePassed()
