@@ -30,7 +30,10 @@
 
 namespace {
 
-double ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+double ms(const QElapsedTimer& t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
 
 template <class F> double medianMs(int runs, F f)
 {
@@ -58,7 +61,9 @@ void benchFolder(const QString& root)
     QDir().mkpath(dir);
     const char* exts[] = {".vbs", ".js", ".pls", ".txt"};
     for (int i = 0; i < 100000; ++i) {
-        QFile f(dir + QStringLiteral("/f%1%2").arg((i * 7919) % 100000, 6, 10, QLatin1Char('0')).arg(QLatin1String(exts[i % 4])));
+        QFile f(dir + QStringLiteral("/f%1%2")
+                          .arg((i * 7919) % 100000, 6, 10, QLatin1Char('0'))
+                          .arg(QLatin1String(exts[i % 4])));
         f.open(QIODevice::WriteOnly);
     }
     const double floor = medianMs(5, [&] {
@@ -85,13 +90,15 @@ void benchFolder(const QString& root)
                 "  floor: bare readdir           %8.1f ms\n"
                 "  QDir::entryList, 3 patterns   %8.1f ms   (%.2fx floor)\n"
                 "  file list shown and sorted    %8.1f ms   (%.2fx floor, %lld names)\n",
-                floor, entryList, entryList / floor, shown, shown / floor, static_cast<long long>(list.fileNames().size()));
+                floor, entryList, entryList / floor, shown, shown / floor,
+                static_cast<long long>(list.fileNames().size()));
 }
 
 void benchBigFile(const QString& root)
 {
     const QString path = root + QStringLiteral("/big.vbs");
-    QByteArray line = "' \x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD \xB6\xC0\xB6\xC5 WScript.Echo \"abcdefghijklmnop\"\r\n";
+    QByteArray line =
+        "' \x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD \xB6\xC0\xB6\xC5 WScript.Echo \"abcdefghijklmnop\"\r\n";
     QByteArray big;
     big.reserve(21 * 1024 * 1024);
     for (int i = 0; big.size() < 20 * 1000 * 1000; ++i)

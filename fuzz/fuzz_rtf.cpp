@@ -1,9 +1,5 @@
 #include "RtfReader.h"
 
-// quillet_core is built without the fuzzer's coverage and sanitizer flags; compiling the
-// reader here gets it instrumented, and the linker then leaves the library's copy out.
-#include "RtfReader.cpp"
-
 #include <cstddef>
 #include <cstdint>
 

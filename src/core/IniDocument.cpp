@@ -4,9 +4,11 @@
 
 namespace {
 
+// A stray CR counts as blank: whether a line means a section or a key must not depend
+// on how it ends.
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t';
+    return c == u' ' || c == u'\t' || c == u'\r';
 }
 
 int hexDigit(QChar c)
@@ -65,7 +67,9 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes)
         doc.m_bom = true;
         body = body.sliced(3);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The mark was taken off above; a second one is text and must survive a rewrite.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8(body);
     if (utf8.hasError())
         return std::nullopt;
@@ -80,17 +84,24 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes)
     QStringList lines = text.split(u'\n');
     if (doc.m_finalEol)
         lines.removeLast();
-    for (QString& l : lines) {
-        if (l.endsWith(u'\r'))
+    const bool defaultCrLf = doc.m_eol.size() == 2;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString& l = lines[i];
+        // Each line keeps its own end, so a rewrite gives back every byte it did not change.
+        const bool terminated = i + 1 < lines.size() || doc.m_finalEol;
+        const bool crlf = terminated ? l.endsWith(u'\r') : defaultCrLf;
+        if (terminated && crlf)
             l.chop(1);
-        doc.m_lines.append(classify(l));
+        Line line = classify(l);
+        line.crlf = crlf;
+        doc.m_lines.append(line);
     }
     return doc;
 }
 
 IniDocument::Line IniDocument::classify(const QString& text)
 {
-    Line line{text, Kind::Other, {}};
+    Line line{text, Kind::Other, {}, false};
     const QStringView t = trimBlanks(text);
     if (t.isEmpty() || t.front() == u';' || t.front() == u'#')
         return line;
@@ -162,20 +173,28 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
         if (!inSection)
             continue;
         if (l.kind == Kind::Entry && l.name.compare(key, Qt::CaseInsensitive) == 0) {
+            const bool crlf = m_lines[i].crlf;
             m_lines[i] = classify(text);
+            m_lines[i].crlf = crlf;
             return true;
         }
         if (!trimBlanks(l.text).isEmpty())
             sectionEnd = i + 1;
     }
 
+    const bool crlf = m_eol.size() == 2;
+    auto newLine = [crlf](const QString& t) {
+        Line l = classify(t);
+        l.crlf = crlf;
+        return l;
+    };
     if (sectionEnd < 0) {
         if (!m_lines.isEmpty() && !trimBlanks(m_lines.back().text).isEmpty())
-            m_lines.append(classify(QString()));
-        m_lines.append(classify(u'[' + section + u']'));
+            m_lines.append(newLine(QString()));
+        m_lines.append(newLine(u'[' + section + u']'));
         sectionEnd = m_lines.size();
     }
-    m_lines.insert(sectionEnd, classify(text));
+    m_lines.insert(sectionEnd, newLine(text));
     return true;
 }
 
@@ -185,7 +204,7 @@ QByteArray IniDocument::serialize() const
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i].text;
         if (i + 1 < m_lines.size() || m_finalEol)
-            out += m_eol;
+            out += m_lines[i].crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     }
     QByteArray bytes = out.toUtf8();
     if (m_bom)

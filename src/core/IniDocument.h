@@ -33,7 +33,8 @@ private:
     struct Line {
         QString text;
         Kind kind = Kind::Other;
-        QString name; // section name or key
+        QString name;      // section name or key
+        bool crlf = false; // ends in CR LF rather than LF
     };
     static Line classify(const QString& text);
     static bool isWritableName(const QString& name);

@@ -66,7 +66,7 @@ QString decodeCp932(QByteArrayView body)
     const auto* end = p + body.size();
     char16_t* w = o;
     while (p < end) {
-        if (table.asciiIsAscii && p + 8 <= end) {
+        if (table.asciiIsAscii && end - p >= 8) {
             quint64 word;
             std::memcpy(&word, p, 8);
             if (!(word & 0x8080808080808080ULL)) {
@@ -106,7 +106,7 @@ bool hasNonAscii(QByteArrayView bytes)
 {
     const char* p = bytes.data();
     const char* end = p + bytes.size();
-    for (; p + 8 <= end; p += 8) {
+    for (; end - p >= 8; p += 8) {
         quint64 word;
         std::memcpy(&word, p, 8);
         if (word & 0x8080808080808080ULL)
@@ -125,7 +125,7 @@ bool isValidUtf8(QByteArrayView bytes)
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
-        if (p + 8 <= end) {
+        if (end - p >= 8) {
             quint64 word;
             std::memcpy(&word, p, 8);
             if (!(word & 0x8080808080808080ULL)) {

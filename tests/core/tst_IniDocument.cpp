@@ -10,6 +10,8 @@ private Q_SLOTS:
     void handWrittenValues_data();
     void handWrittenValues();
     void keepsWhatItDoesNotOwn();
+    void keepsEachLineEnd();
+    void keepsASecondByteOrderMark();
     void appendsToTheRightSection();
     void rejectsWhatItCannotRewrite_data();
     void rejectsWhatItCannotRewrite();
@@ -38,6 +40,7 @@ void tst_IniDocument::roundTrip_data()
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("x") + QChar(0xDC00);
     QTest::newRow("brackets") << QStringLiteral("[Option]");
     QTest::newRow("the word Error") << QStringLiteral("Error");
+    QTest::newRow("byte-order mark") << QStringLiteral("\uFEFF\uFEFFx");
     QTest::newRow("escape lookalike") << QStringLiteral("\\u0041\\n");
 }
 
@@ -108,6 +111,39 @@ void tst_IniDocument::keepsWhatItDoesNotOwn()
 
     QVERIFY(doc->setValue(QStringLiteral("Option"), QStringLiteral("Editor"), QStringLiteral("gedit")));
     QCOMPARE(doc->serialize(), QByteArray(original).replace("Editor=kate", "Editor=gedit"));
+}
+
+void tst_IniDocument::keepsEachLineEnd()
+{
+    // Found by fuzzing: an extra CR before a line end was lost on rewrite.
+    const QByteArray original = "[Option]\nA=1\n[x]\r\r\nB=2\r\n";
+    auto doc = IniDocument::parse(original);
+    QVERIFY(doc);
+    QVERIFY(doc->setValue(QStringLiteral("x"), QStringLiteral("C"), QStringLiteral("3")));
+    QCOMPARE(doc->serialize(), QByteArray("[Option]\nA=1\n[x]\r\r\nB=2\r\nC=3\n"));
+    QString v;
+    QCOMPARE(IniDocument::parse(doc->serialize())->value(QStringLiteral("x"), QStringLiteral("C"), &v),
+             IniDocument::Lookup::Found);
+
+    // And an unterminated last line with a CR is the same line once something follows it.
+    doc = IniDocument::parse("[Option]\nA=1\n[Other]\r");
+    QVERIFY(doc->setValue(QStringLiteral("Option"), QStringLiteral("C"), QStringLiteral("3")));
+    QVERIFY(doc->setValue(QStringLiteral("Other"), QStringLiteral("D"), QStringLiteral("4")));
+    const auto again = IniDocument::parse(doc->serialize());
+    QCOMPARE(again->value(QStringLiteral("Option"), QStringLiteral("C"), &v), IniDocument::Lookup::Found);
+    QCOMPARE(again->value(QStringLiteral("Other"), QStringLiteral("D"), &v), IniDocument::Lookup::Found);
+}
+
+void tst_IniDocument::keepsASecondByteOrderMark()
+{
+    // Found by fuzzing: the decoder ate a second mark, so a rewrite dropped three bytes.
+    const QByteArray original = "\xEF\xBB\xBF\xEF\xBB\xBF[Option]\nA=1\n";
+    auto doc = IniDocument::parse(original);
+    QVERIFY(doc);
+    QString v;
+    QCOMPARE(doc->value(QStringLiteral("Option"), QStringLiteral("A"), &v), IniDocument::Lookup::Missing);
+    QVERIFY(doc->setValue(QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("2")));
+    QVERIFY(doc->serialize().startsWith(original));
 }
 
 void tst_IniDocument::appendsToTheRightSection()

@@ -1,8 +1,8 @@
+#include "DirListBox.h"
 #include "Fakes.h"
+#include "FileListBox.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
-#include "DirListBox.h"
-#include "FileListBox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,7 +45,10 @@ private:
     QString path(const QString& rel) const { return m_dir->path() + u'/' + rel; }
     void write(const QString& rel, const QByteArray& bytes);
     void copyTestFile(const QString& from, const QString& rel);
-    template <class W = QWidget> W* child(const char* name) { return m_main->findChild<W*>(QLatin1String(name)); }
+    template <class W = QWidget> W* child(const char* name)
+    {
+        return m_main->findChild<W*>(QLatin1String(name));
+    }
     QStringList listed() { return child<FileListBox>("fldFileList") ? names() : QStringList(); }
     QStringList names();
     void choose(const QString& name);
@@ -118,10 +121,13 @@ void tst_ScriptBrowser::init()
     write(QStringLiteral("vol1/scripts/sub/inner.vbs"), "' inner");
     QDir().mkpath(path(QStringLiteral("vol1/scripts/folder.vbs")));
     write(QStringLiteral("vol2/top.js"), "// top");
-    QVERIFY(QFile::link(path(QStringLiteral("vol1/scripts/a.vbs")), path(QStringLiteral("vol1/scripts/link.vbs"))));
+    QVERIFY(QFile::link(path(QStringLiteral("vol1/scripts/a.vbs")),
+                        path(QStringLiteral("vol1/scripts/link.vbs"))));
 
-    m_fakes.drives.list = {{QStringLiteral("/"), {}}, {path(QStringLiteral("vol1")), QStringLiteral("ONE")},
-                           {path(QStringLiteral("vol2")), {}}, {path(QStringLiteral("gone")), QStringLiteral("USB")}};
+    m_fakes.drives.list = {{QStringLiteral("/"), {}},
+                           {path(QStringLiteral("vol1")), QStringLiteral("ONE")},
+                           {path(QStringLiteral("vol2")), {}},
+                           {path(QStringLiteral("gone")), QStringLiteral("USB")}};
     m_fakes.drives.folders.clear();
     m_fakes.drives.rememberFolder(path(QStringLiteral("vol1/scripts")));
     m_fakes.dialogs.calls.clear();
@@ -136,7 +142,8 @@ void tst_ScriptBrowser::cleanup()
 {
     delete m_main;
     QDir::setCurrent(m_oldCwd);
-    QFile::setPermissions(path(QStringLiteral("vol1/scripts")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path(QStringLiteral("vol1/scripts")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_dir.reset();
 }
 
@@ -146,8 +153,8 @@ void tst_ScriptBrowser::startsOnTheWorkingFolder()
     QCOMPARE(drive->currentText(), path(QStringLiteral("vol1")) + QStringLiteral(" [ONE]"));
     QCOMPARE(drive->count(), 4);
     QCOMPARE(child<DirListBox>("fldDir")->path(), path(QStringLiteral("vol1/scripts")));
-    QCOMPARE(names(), (QStringList{"-rich.vbs", "a.vbs", "B.JS", "broken.vbs", "c.pls", "link.vbs", "with blank.js",
-                                   "日本語.vbs"}));
+    QCOMPARE(names(), (QStringList{"-rich.vbs", "a.vbs", "B.JS", "broken.vbs", "c.pls", "link.vbs",
+                                   "with blank.js", "日本語.vbs"}));
     QVERIFY(child<QListView>("fldFileList")->selectionModel()->selectedIndexes().isEmpty());
     QVERIFY(m_main->selectedFile.isEmpty());
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Quillet"));
@@ -164,13 +171,17 @@ void tst_ScriptBrowser::choosingAFileShowsItsText_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shows");
-    QTest::newRow("code page 932") << "a.vbs" << QStringLiteral("msg = \"こんにちは、\" & 名前 & \"さん ①②③ Ⅰ Ⅱ ㈱ ～ ￢ ∥ － 髙橋 﨑\"\n");
+    QTest::newRow("code page 932")
+        << "a.vbs"
+        << QStringLiteral("msg = \"こんにちは、\" & 名前 & \"さん ①②③ Ⅰ Ⅱ ㈱ ～ ￢ ∥ － 髙橋 﨑\"\n");
     QTest::newRow("half-width katakana") << "c.pls" << QStringLiteral("# ﾌｧｲﾙ名: C:\\Scripts\\a.pls\n");
     QTest::newRow("utf-8 with bom") << "B.JS" << QStringLiteral("var s = \"日本語のテキスト ﾊﾝｶｸ ①\";");
-    QTest::newRow("utf-8") << "with blank.js" << QStringLiteral("// ﾌｧｲﾙ名: /home/user/スクリプト/hello.js\n");
+    QTest::newRow("utf-8") << "with blank.js"
+                           << QStringLiteral("// ﾌｧｲﾙ名: /home/user/スクリプト/hello.js\n");
     QTest::newRow("utf-16") << "日本語.vbs" << QStringLiteral("名前 = \"ｸｲﾙｯﾄ\"\n");
     QTest::newRow("rich text") << "-rich.vbs" << QStringLiteral("スクリプトの説明");
-    QTest::newRow("invalid bytes") << "broken.vbs" << QStringLiteral("' 壊れたバイト: \uFFFD\uFFFD\uFFFD \uFFFD  ok\n");
+    QTest::newRow("invalid bytes") << "broken.vbs"
+                                   << QStringLiteral("' 壊れたバイト: \uFFFD\uFFFD\uFFFD \uFFFD  ok\n");
     QTest::newRow("a link") << "link.vbs" << QStringLiteral("Option Explicit\n");
 }
 
@@ -307,7 +318,8 @@ void tst_ScriptBrowser::aFolderThatCannotBeListedIsReported()
 
 void tst_ScriptBrowser::aLargeFileShowsItsFirstScreenAtOnce()
 {
-    QByteArray line = "WScript.Echo \"\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD \xB6\xC0\xB6\xC5\"\r\n"; // こんにちは ｶﾀｶﾅ
+    QByteArray line =
+        "WScript.Echo \"\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD \xB6\xC0\xB6\xC5\"\r\n"; // こんにちは ｶﾀｶﾅ
     QByteArray big;
     for (int i = 0; i < 100000; ++i)
         big += QByteArray::number(i) + ' ' + line;
@@ -318,7 +330,8 @@ void tst_ScriptBrowser::aLargeFileShowsItsFirstScreenAtOnce()
     QVERIFY(view->document()->blockCount() < 100000); // the rest is still on its way
     QCOMPARE(view->document()->firstBlock().text(), QStringLiteral("0 WScript.Echo \"こんにちは ｶﾀｶﾅ\""));
     QTRY_COMPARE_WITH_TIMEOUT(view->document()->blockCount(), 100001, 20000);
-    QCOMPARE(view->document()->lastBlock().previous().text(), QStringLiteral("99999 WScript.Echo \"こんにちは ｶﾀｶﾅ\""));
+    QCOMPARE(view->document()->lastBlock().previous().text(),
+             QStringLiteral("99999 WScript.Echo \"こんにちは ｶﾀｶﾅ\""));
 
     // Choosing another file meanwhile drops what was still loading.
     choose(QStringLiteral("big.vbs"));
