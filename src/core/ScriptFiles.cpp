@@ -31,15 +31,4 @@ QStringList sortedNames(std::vector<Named>&& entries)
     return out;
 }
 
-void sortByName(QStringList& names)
-{
-    std::vector<Named> entries;
-    entries.reserve(names.size());
-    for (QString& n : names) {
-        std::string key = sortKey(n);
-        entries.push_back({std::move(key), std::move(n)});
-    }
-    names = sortedNames(std::move(entries));
-}
-
 } // namespace ScriptFiles

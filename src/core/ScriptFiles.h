@@ -11,11 +11,9 @@ namespace ScriptFiles {
 
 inline const QString Pattern = QStringLiteral("*.vbs;*.js;*.pls");
 
-// By name without regard to case, then by the exact name, so the order is stable.
-void sortByName(QStringList& names);
-
-// The key sortByName orders by: the case-folded name in UTF-8, whose byte order is the
-// code point order, so that plain memcmp sorts it.
+// The order of the file list: by name without regard to case, then by the exact name. The
+// key is the case-folded name in UTF-8, whose byte order is the code point order, so that
+// plain memcmp sorts it.
 std::string sortKey(QStringView name);
 
 struct Named {
