@@ -4,13 +4,8 @@
 //   the longest blocking step while the rest loads;
 //   one arrow-key step through 1,000 files of 10 KB vs  reading and decoding one of them.
 #include "FileListBox.h"
-#include "FileSettingsArea.h"
-#include "PosixLauncher.h"
 #include "PreviewLoader.h"
-#include "QtDialogs.h"
-#include "Services.h"
-#include "SystemClock.h"
-#include "SystemDrives.h"
+#include "SystemServices.h"
 #include "TextCodec.h"
 #include "frmMain.h"
 
@@ -162,12 +157,8 @@ void benchWalk(const QString& root)
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir);
     QTemporaryDir settingsDir;
-    QtDialogs dialogs;
-    PosixLauncher launcher;
-    FileSettingsArea settings(settingsDir.path());
-    SystemClock clock;
-    SystemDrives drives;
-    frmMain main(Services{dialogs, launcher, settings, clock, drives});
+    SystemServices system(settingsDir.path());
+    frmMain main(system.services());
     main.show();
     QCoreApplication::processEvents();
     QWidget* list = main.findChild<QWidget*>(QStringLiteral("fldFileList"));

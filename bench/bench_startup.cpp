@@ -2,13 +2,8 @@
 //   process start to splash on screen, main-window construction, idle memory.
 // Runs on whatever platform QT_QPA_PLATFORM names (offscreen when there is no display).
 #include "AppIcon.h"
-#include "FileSettingsArea.h"
 #include "Fonts.h"
-#include "PosixLauncher.h"
-#include "QtDialogs.h"
-#include "Services.h"
-#include "SystemClock.h"
-#include "SystemDrives.h"
+#include "SystemServices.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -56,12 +51,8 @@ int child(const QString& mode, int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QTemporaryDir settingsDir;
-    QtDialogs dialogs;
-    PosixLauncher launcher;
-    FileSettingsArea settings(settingsDir.path());
-    SystemClock clock;
-    SystemDrives drives;
-    const Services services{dialogs, launcher, settings, clock, drives};
+    SystemServices system(settingsDir.path());
+    const Services services = system.services();
 
     if (mode == QLatin1String("--construct")) {
         installFontSubstitutes();

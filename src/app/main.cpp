@@ -1,11 +1,6 @@
 #include "AppIcon.h"
-#include "FileSettingsArea.h"
 #include "Fonts.h"
-#include "PosixLauncher.h"
-#include "QtDialogs.h"
-#include "Services.h"
-#include "SystemClock.h"
-#include "SystemDrives.h"
+#include "SystemServices.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -18,12 +13,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(appIcon());
     installFontSubstitutes();
 
-    QtDialogs dialogs;
-    PosixLauncher launcher;
-    FileSettingsArea settings(FileSettingsArea::defaultFolder());
-    SystemClock clock;
-    SystemDrives drives;
-    const Services services{dialogs, launcher, settings, clock, drives};
+    SystemServices system;
+    const Services services = system.services();
 
     auto* splash = new frmSplash([&services]() -> QWidget* { return new frmMain(services); });
     splash->show();

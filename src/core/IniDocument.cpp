@@ -33,6 +33,21 @@ QStringView trimBlanks(QStringView s)
     return s.sliced(b, e - b);
 }
 
+// One table for both directions: the character and the letter that stands for it after '\\'.
+struct Escape {
+    char16_t character;
+    char16_t letter;
+};
+constexpr Escape Escapes[] = {{u'\\', u'\\'}, {u'"', u'"'}, {u'\r', u'r'}, {u'\n', u'n'}, {u'\t', u't'}};
+
+const Escape* escapeFor(char16_t c, char16_t Escape::*by)
+{
+    for (const Escape& e : Escapes)
+        if (e.*by == c)
+            return &e;
+    return nullptr;
+}
+
 bool needsQuotes(const QString& v)
 {
     if (v.isEmpty())
@@ -219,24 +234,10 @@ QString IniDocument::encodeValue(const QString& value)
     QString out = QStringLiteral("\"");
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
-        switch (c) {
-        case u'\\':
-            out += QStringLiteral("\\\\");
+        if (const Escape* e = escapeFor(c, &Escape::character)) {
+            out += u'\\';
+            out += QChar(e->letter);
             continue;
-        case u'"':
-            out += QStringLiteral("\\\"");
-            continue;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            continue;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            continue;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            continue;
-        default:
-            break;
         }
         const bool pairedHigh = QChar::isHighSurrogate(c) && i + 1 < value.size() &&
                                 QChar::isLowSurrogate(value[i + 1].unicode());
@@ -272,39 +273,21 @@ std::optional<QString> IniDocument::decodeValue(QStringView raw)
         }
         if (++i >= body.size())
             return std::nullopt;
-        switch (body[i].unicode()) {
-        case u'\\':
-            out += u'\\';
-            break;
-        case u'"':
-            out += u'"';
-            break;
-        case u'r':
-            out += u'\r';
-            break;
-        case u'n':
-            out += u'\n';
-            break;
-        case u't':
-            out += u'\t';
-            break;
-        case u'u': {
-            if (i + 4 >= body.size())
-                return std::nullopt;
-            char16_t code = 0;
-            for (QChar h : body.sliced(i + 1, 4)) {
-                const int d = hexDigit(h);
-                if (d < 0)
-                    return std::nullopt;
-                code = char16_t(code * 16 + d);
-            }
-            out += QChar(code);
-            i += 4;
-            break;
+        if (const Escape* e = escapeFor(body[i].unicode(), &Escape::letter)) {
+            out += QChar(e->character);
+            continue;
         }
-        default:
+        if (body[i] != u'u' || i + 4 >= body.size())
             return std::nullopt;
+        char16_t code = 0;
+        for (QChar h : body.sliced(i + 1, 4)) {
+            const int d = hexDigit(h);
+            if (d < 0)
+                return std::nullopt;
+            code = char16_t(code * 16 + d);
         }
+        out += QChar(code);
+        i += 4;
     }
     return out;
 }
