@@ -6,6 +6,7 @@
 #include "Drives.h"
 #include "FileListBox.h"
 #include "PreviewLoader.h"
+#include "ScriptActions.h"
 #include "ScriptFiles.h"
 #include "Twips.h"
 #include "frmMainTexts.h"
@@ -52,6 +53,7 @@ frmMain::frmMain(const Services& services, QWidget* parent)
     createMenus();
     setTabOrder();
     installHints();
+    connectActions();
     standOnWorkingFolder();
     Form_Load();
 }
@@ -377,4 +379,135 @@ void frmMain::fldFileList_Click()
         break;
     }
     setWindowTitle(selectedFile + T::CaptionSuffix);
+}
+
+void frmMain::connectActions()
+{
+    // A click on the button that is already selected confirms it again, so that the kind
+    // and host shown selected at start can be made effective too.
+    connect(selVBS, &QRadioButton::clicked, this, &frmMain::selVBS_Click);
+    connect(selJS, &QRadioButton::clicked, this, &frmMain::selJS_Click);
+    connect(selPls, &QRadioButton::clicked, this, &frmMain::selPls_Click);
+    connect(cWSC, &QRadioButton::clicked, this, &frmMain::cWSC_Click);
+    connect(cCsc, &QRadioButton::clicked, this, &frmMain::cCsc_Click);
+    for (QAction* a : {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS, mnuToolIpriWSCR, mnuToolIpriCSCR})
+        a->setCheckable(true);
+    connect(mnuToolScrVBS, &QAction::triggered, this, &frmMain::mnuToolScrVBS_Click);
+    connect(mnuToolScrJS, &QAction::triggered, this, &frmMain::mnuToolScrJS_Click);
+    connect(mnuToolScrPLS, &QAction::triggered, this, &frmMain::mnuToolScrPLS_Click);
+    connect(mnuToolIpriWSCR, &QAction::triggered, this, &frmMain::mnuToolIpriWSCR_Click);
+    connect(mnuToolIpriCSCR, &QAction::triggered, this, &frmMain::mnuToolIpriCSCR_Click);
+    connect(btnRun, &QPushButton::clicked, this, &frmMain::btnRun_Click);
+    connect(mnuFileRun, &QAction::triggered, this, &frmMain::mnuFileRun_Click);
+    connect(btnEncode, &QPushButton::clicked, this, &frmMain::btnEncode_Click);
+    connect(mnuFileEncode, &QAction::triggered, this, &frmMain::mnuFileEncode_Click);
+}
+
+ScriptKind frmMain::selectedKind() const
+{
+    if (selVBS->isChecked())
+        return ScriptKind::VBScript;
+    if (selJS->isChecked())
+        return ScriptKind::JavaScript;
+    if (selPls->isChecked())
+        return ScriptKind::PerlScript;
+    return ScriptKind::VBScript;
+}
+
+void frmMain::chooseKind(ScriptKind kind, const QString& message)
+{
+    m_services.dialogs.MsgBox(message, MsgFlags::OkOnly);
+    commentMark = scriptKindInfo(kind).commentMark;
+}
+
+void frmMain::chooseHost(const QString& host, const QString& message)
+{
+    m_services.dialogs.MsgBox(message, MsgFlags::Information, T::HostTitle);
+    interpreter = host;
+}
+
+void frmMain::selVBS_Click()
+{
+    chooseKind(ScriptKind::VBScript, T::KindVbs);
+}
+
+void frmMain::selJS_Click()
+{
+    chooseKind(ScriptKind::JavaScript, T::KindJs);
+}
+
+void frmMain::selPls_Click()
+{
+    chooseKind(ScriptKind::PerlScript, T::KindPls);
+}
+
+void frmMain::cWSC_Click()
+{
+    chooseHost(Interpreter::Gui, T::HostWsc);
+}
+
+void frmMain::cCsc_Click()
+{
+    chooseHost(Interpreter::Console, T::HostCsc);
+}
+
+void frmMain::checkMenuEntry(QAction* chosen, const QList<QAction*>& entries)
+{
+    for (QAction* a : entries)
+        a->setChecked(a == chosen);
+}
+
+void frmMain::mnuToolScrVBS_Click()
+{
+    checkMenuEntry(mnuToolScrVBS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
+    selVBS->setChecked(true);
+    selVBS_Click();
+}
+
+void frmMain::mnuToolScrJS_Click()
+{
+    checkMenuEntry(mnuToolScrJS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
+    selJS->setChecked(true);
+    selJS_Click();
+}
+
+void frmMain::mnuToolScrPLS_Click()
+{
+    checkMenuEntry(mnuToolScrPLS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
+    selPls->setChecked(true);
+    selPls_Click();
+}
+
+void frmMain::mnuToolIpriWSCR_Click()
+{
+    checkMenuEntry(mnuToolIpriWSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
+    cWSC->setChecked(true);
+    cWSC_Click();
+}
+
+void frmMain::mnuToolIpriCSCR_Click()
+{
+    checkMenuEntry(mnuToolIpriCSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
+    cCsc->setChecked(true);
+    cCsc_Click();
+}
+
+void frmMain::btnRun_Click()
+{
+    ScriptActions::run(m_services, interpreter, selectedFile, {T::RunPrompt, T::RunTitle});
+}
+
+void frmMain::mnuFileRun_Click()
+{
+    ScriptActions::run(m_services, interpreter, selectedFile, {T::RunMenuPrompt, T::RunMenuTitle});
+}
+
+void frmMain::btnEncode_Click()
+{
+    ScriptActions::encode(m_services, selectedFile, scriptKindInfo(selectedKind()).encodedExtension);
+}
+
+void frmMain::mnuFileEncode_Click()
+{
+    btnEncode_Click();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptKind.h"
 #include "Services.h"
 
 #include <QHash>
@@ -36,6 +37,8 @@ public:
     QString statusText() const;
     void setStatusText(const QString& text);
     QString helpFile() const { return m_helpFile; }
+    // The kind whose option button is selected, tested in the order VBS, JS, Perl.
+    ScriptKind selectedKind() const;
 
 Q_SIGNALS:
     // Every text the status bar is given, in order, also when it does not change.
@@ -53,6 +56,26 @@ private:
     void fldDir_Change();
     void fldFileList_Click();
     void fldViewSrc_Change() {}
+
+    void selVBS_Click();
+    void selJS_Click();
+    void selPls_Click();
+    void cWSC_Click();
+    void cCsc_Click();
+    void mnuToolScrVBS_Click();
+    void mnuToolScrJS_Click();
+    void mnuToolScrPLS_Click();
+    void mnuToolIpriWSCR_Click();
+    void mnuToolIpriCSCR_Click();
+    void btnRun_Click();
+    void mnuFileRun_Click();
+    void btnEncode_Click();
+    void mnuFileEncode_Click();
+
+    void chooseKind(ScriptKind kind, const QString& message);
+    void chooseHost(const QString& host, const QString& message);
+    void checkMenuEntry(QAction* chosen, const QList<QAction*>& entries);
+    void connectActions();
 
     void createControls();
     void standOnWorkingFolder();

@@ -57,6 +57,26 @@ inline const QString HintDirMouse = QStringLiteral("スクリプトファイル�
 inline const QString HintFileList = QStringLiteral("編集・実行するﾌｧｲﾙをﾘｽﾄから選択します");
 inline const QString HintViewSrc = QStringLiteral("ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます");
 
+// The kind and host choices confirm themselves with these.
+inline const QString KindVbs = QStringLiteral("VBScriptを作成します");
+inline const QString KindJs = QStringLiteral("JavaScriptを作成します");
+inline const QString KindPls = QStringLiteral("PerlScriptを作成します");
+inline const QString HostWsc = QStringLiteral("GUI版のWSCRIPT.EXEを使ってスクリプトを実行します");
+inline const QString HostCsc = QStringLiteral("スクリプトの実行にコンソール版のCSCRIPT.EXEを使います");
+inline const QString HostTitle = QStringLiteral("Quillet");
+
+// Running and encoding.
+inline const QString RunNoFile = QStringLiteral(
+    "ファイルが選択されていません。ファイルを選択してから\r\n［実行］ボタンをクリックしてください");
+inline const QString RunPrompt = QStringLiteral("コマンドラインのオプションを指定してください");
+inline const QString RunTitle = QStringLiteral("スクリプトファイルの実行");
+inline const QString RunMenuPrompt = QStringLiteral("ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください");
+inline const QString RunMenuTitle = QStringLiteral("WSHﾌｧｲﾙの実行");
+inline const QString EncodeNoFile = QStringLiteral(
+    "ファイルが選択されていません。ファイルを選択してから\r\n［エンコード］ボタンをクリックしてください");
+inline const QString EncodePrompt = QStringLiteral("コマンドラインのオプションを指定してください");
+inline const QString EncodeTitle = QStringLiteral("スクリプトのエンコード");
+
 // What the status bar says when the browser cannot do what was asked.
 inline const QString FileUnreadable = QStringLiteral("ﾌｧｲﾙを読み込めません: ");
 inline const QString FileTruncated = QStringLiteral("ﾌｧｲﾙが大きいため先頭の 64 MB だけを表示しています: ");

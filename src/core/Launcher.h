@@ -8,8 +8,9 @@ constexpr int MinimizedFocus = 2;
 } // namespace WindowStyle
 
 struct LaunchResult {
-    qint64 pid = 0; // 0: nothing was started
-    QString reason; // why, when nothing was started
+    qint64 pid = 0;  // 0: nothing was started
+    QString reason;  // why, when nothing was started
+    QString program; // the program as the command line named it
     explicit operator bool() const { return pid != 0; }
 };
 

@@ -2,6 +2,7 @@
 
 #include "WinCommandLine.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,17 +27,46 @@ QString findProgram(const QString& name)
 
 } // namespace
 
-PosixLauncher::Resolved PosixLauncher::resolve(const QString& commandLine, QString* reason)
+PosixLauncher::PosixLauncher(QString holdProgram)
+    : m_holdProgram(std::move(holdProgram))
+{
+}
+
+QString PosixLauncher::defaultHoldProgram()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {dir + QStringLiteral("/quillet-hold"), dir + QStringLiteral("/../libexec/quillet/quillet-hold")}) {
+        const QFileInfo fi(candidate);
+        if (fi.isFile() && fi.isExecutable())
+            return fi.canonicalFilePath();
+    }
+    return {};
+}
+
+StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* reason) const
 {
     const QList<WinCommandLine::Candidate> candidates = WinCommandLine::programCandidates(commandLine);
     if (candidates.isEmpty()) {
         *reason = EmptyLine;
         return {};
     }
+    const StandIns::Context context = StandIns::Context::system(m_holdProgram);
+    QString standInReason;
     for (const WinCommandLine::Candidate& c : candidates) {
         const QString program = findProgram(c.program);
         if (!program.isEmpty())
-            return {program, WinCommandLine::splitArguments(c.rest)};
+            return {program, WinCommandLine::splitArguments(c.rest), {}};
+        QString why;
+        StandIns::Launch standIn = StandIns::find(c.program, c.rest, context, &why);
+        if (!standIn.program.isEmpty())
+            return standIn;
+        if (standInReason.isEmpty())
+            standInReason = why;
+    }
+    if (!standInReason.isEmpty()) {
+        *reason = standInReason;
+        return {};
     }
     const QFileInfo first(candidates.front().program);
     *reason = first.isFile() ? NotExecutable : NotFound;
@@ -46,16 +76,25 @@ PosixLauncher::Resolved PosixLauncher::resolve(const QString& commandLine, QStri
 LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
 {
     Q_UNUSED(windowStyle);
+    const QString name = WinCommandLine::programCandidates(commandLine).value(0).program;
     QString reason;
-    const Resolved r = resolve(commandLine, &reason);
+    const StandIns::Launch r = resolve(commandLine, &reason);
     if (r.program.isEmpty())
-        return {0, reason};
-    qint64 pid = 0;
+        return {0, reason, name};
     QProcess process;
     process.setProgram(r.program);
     process.setArguments(r.arguments);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (!r.environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& kv : r.environment) {
+            const qsizetype eq = kv.indexOf(u'=');
+            env.insert(kv.left(eq), kv.mid(eq + 1));
+        }
+        process.setProcessEnvironment(env);
+    }
+    qint64 pid = 0;
     if (!process.startDetached(&pid) || pid == 0)
-        return {0, process.errorString()};
-    return {pid, {}};
+        return {0, process.errorString(), name};
+    return {pid, {}, name};
 }

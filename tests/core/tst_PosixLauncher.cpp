@@ -1,7 +1,9 @@
 #include "PosixLauncher.h"
+#include "StandIns.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,16 +12,28 @@ class tst_PosixLauncher : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void init();
     void startsWithTheWindowsArgumentVector_data();
     void startsWithTheWindowsArgumentVector();
     void reportsWhatCannotStart_data();
     void reportsWhatCannotStart();
     void leavesNoZombie();
+    void standInsGetTheWindowsLine_data();
+    void standInsGetTheWindowsLine();
+    void exactNameWinsOverStandIn();
+    void missingStandInsAreReported_data();
+    void missingStandInsAreReported();
+    void wineEnvironment_data();
+    void wineEnvironment();
+    void holdKeepsTheWindowUntilAKey_data();
+    void holdKeepsTheWindowUntilAKey();
 
 private:
+    void usePath(const QStringList& folders);
     QString installFake(const QString& folder, const QString& name);
     QStringList waitForArgv(const QString& fakePath);
     QTemporaryDir m_dir;
+    QString m_systemPath;
 };
 
 QString tst_PosixLauncher::installFake(const QString& folder, const QString& name)
@@ -29,7 +43,9 @@ QString tst_PosixLauncher::installFake(const QString& folder, const QString& nam
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return {};
-    f.write("#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.argv.tmp\" && mv \"$0.argv.tmp\" \"$0.argv\"\n");
+    f.write(
+        "#!/bin/sh\n: > \"$0.argv.tmp\"\nfor a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$0.argv.tmp\"; done\n"
+        "mv \"$0.argv.tmp\" \"$0.argv\"\n");
     f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return path;
@@ -56,7 +72,29 @@ void tst_PosixLauncher::initTestCase()
     QVERIFY(m_dir.isValid());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/bin"), QStringLiteral("WSCRIPT.EXE")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
-    qputenv("PATH", (m_dir.path() + QStringLiteral("/bin:") + qEnvironmentVariable("PATH")).toUtf8());
+    // The stand-ins, each the first of its kind that the table looks for.
+    for (const char* name :
+         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "xchm", "gnome-text-editor"})
+        QVERIFY(!installFake(m_dir.path() + QStringLiteral("/standins"), QLatin1String(name)).isEmpty());
+    QVERIFY(!installFake(m_dir.path() + QStringLiteral("/hold"), QStringLiteral("quillet-hold")).isEmpty());
+    QVERIFY(!installFake(m_dir.path() + QStringLiteral("/exact"), QStringLiteral("notepad.exe")).isEmpty());
+    QDir().mkpath(m_dir.path() + QStringLiteral("/empty"));
+    QDir().mkpath(m_dir.path() + QStringLiteral("/enc dir"));
+    QFile exe(m_dir.path() + QStringLiteral("/enc dir/screnc.exe")); // not executable: Wine's to run
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    QFile src(m_dir.path() + QStringLiteral("/s.vbs"));
+    QVERIFY(src.open(QIODevice::WriteOnly));
+    m_systemPath = qEnvironmentVariable("PATH");
+}
+
+void tst_PosixLauncher::init()
+{
+    usePath({m_dir.path() + QStringLiteral("/bin"), m_systemPath});
+}
+
+void tst_PosixLauncher::usePath(const QStringList& folders)
+{
+    qputenv("PATH", folders.join(u':').toUtf8());
 }
 
 void tst_PosixLauncher::startsWithTheWindowsArgumentVector_data()
@@ -126,6 +164,173 @@ void tst_PosixLauncher::leavesNoZombie()
         if (fields.size() > 1 && fields[1] == self.toLatin1())
             QVERIFY2(fields[0] != "Z", qPrintable(QStringLiteral("zombie child ") + p));
     }
+}
+
+void tst_PosixLauncher::standInsGetTheWindowsLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("fake");
+    QTest::addColumn<QStringList>("argv"); // %1: the test's folder, %2: its Wine form
+
+    QTest::newRow("GUI host: the script in Wine's form, arguments as typed")
+        << "WSCRIPT.EXE \"%1/my scripts/a.vbs\" /x 1"
+        << "wine" << QStringList{"wscript.exe", "%2\\my scripts\\a.vbs", "/x", "1"};
+    QTest::newRow("host named in lower case") << "wscript.exe \"%1/a.vbs\""
+                                              << "wine" << QStringList{"wscript.exe", "%2\\a.vbs"};
+    QTest::newRow("host switches stay, the script after them converted")
+        << "WSCRIPT.EXE //B \"%1/a.vbs\" //x"
+        << "wine" << QStringList{"wscript.exe", "//B", "%2\\a.vbs", "//x"};
+    QTest::newRow("script at the root") << "WSCRIPT.EXE \"//a.vbs\""
+                                        << "wine" << QStringList{"wscript.exe", "Z:\\a.vbs"};
+    QTest::newRow("console host in a terminal that waits for a key")
+        << "CSCRIPT.EXE \"%1/a.vbs\" -t 5"
+        << "x-terminal-emulator"
+        << QStringList{"-e", "%1/hold/quillet-hold", "%1/standins/wine", "cscript.exe", "%2\\a.vbs", "-t",
+                       "5"};
+    QTest::newRow("notepad takes the whole rest as one file")
+        << "notepad.exe %1/my scripts/a b.vbs"
+        << "gnome-text-editor" << QStringList{"%1/my scripts/a b.vbs"};
+    QTest::newRow("help viewer") << "hh.exe %1/my dir/quillet.chm"
+                                 << "xchm" << QStringList{"%1/my dir/quillet.chm"};
+    QTest::newRow("help viewer at a topic") << "hh.exe -mapid 230 %1/quillet.chm"
+                                            << "xchm" << QStringList{"--contextid=230", "%1/quillet.chm"};
+    QTest::newRow("system information by full path") << "/opt/Common Files/MSInfo/MSINFO32.EXE"
+                                                     << "hardinfo" << QStringList{};
+    QTest::newRow("web page") << "rundll32.exe shdocvw.dll,OpenURL https://quillet.example.org/"
+                              << "xdg-open" << QStringList{"https://quillet.example.org/"};
+    QTest::newRow("bare mail address") << "rundll32.exe shdocvw.dll,OpenURL quillet@example.org"
+                                       << "xdg-open" << QStringList{"mailto:quillet@example.org"};
+    QTest::newRow("any other .exe under Wine, paths in Wine's form, switches not")
+        << "\"%1/enc dir/screnc.exe\" \"%1/s.vbs\" /f \"%1/s.vbs.VBE\""
+        << "wine" << QStringList{"%1/enc dir/screnc.exe", "%2\\s.vbs", "/f", "%2\\s.vbs.VBE"};
+}
+
+void tst_PosixLauncher::standInsGetTheWindowsLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, fake);
+    QFETCH(QStringList, argv);
+    const QString dir = m_dir.path();
+    const QString wineDir = StandIns::wineForm(dir);
+    for (QString& a : argv)
+        a = a.replace(QStringLiteral("%1"), dir).replace(QStringLiteral("%2"), wineDir);
+    usePath({dir + QStringLiteral("/standins"), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    PosixLauncher launcher(dir + QStringLiteral("/hold/quillet-hold"));
+    const LaunchResult r = launcher.Shell(line.replace(QStringLiteral("%1"), dir), 1);
+    QVERIFY2(r.pid > 0, qPrintable(r.reason));
+    QCOMPARE(waitForArgv(dir + QStringLiteral("/standins/") + fake), argv);
+}
+
+void tst_PosixLauncher::exactNameWinsOverStandIn()
+{
+    usePath({m_dir.path() + QStringLiteral("/exact"), m_dir.path() + QStringLiteral("/standins"),
+             QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    PosixLauncher launcher;
+    QVERIFY(launcher.Shell(QStringLiteral("notepad.exe /a b.vbs"), 1).pid > 0);
+    QCOMPARE(waitForArgv(m_dir.path() + QStringLiteral("/exact/notepad.exe")), (QStringList{"/a", "b.vbs"}));
+}
+
+void tst_PosixLauncher::missingStandInsAreReported_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("path");   // folders under the test's folder
+    QTest::addColumn<QString>("reason"); // a part of it
+    QTest::newRow("no Wine for the GUI host") << "WSCRIPT.EXE \"/a.vbs\""
+                                              << "empty"
+                                              << "(wine)";
+    QTest::newRow("no terminal for the console host") << "CSCRIPT.EXE \"/a.vbs\""
+                                                      << "bin"
+                                                      << "(wine)";
+    QTest::newRow("no editor and no Wine") << "notepad.exe /a.vbs"
+                                           << "empty"
+                                           << "gedit";
+    QTest::newRow("no address to open") << "rundll32.exe shdocvw.dll,OpenURL "
+                                        << "standins"
+                                        << "アドレス";
+    QTest::newRow("an .exe that is nowhere") << "zz-no-such.exe /x"
+                                             << "standins"
+                                             << "見つかりません";
+    QTest::newRow("an .exe path that is not there") << "\"/nowhere/screnc.exe\" a"
+                                                    << "standins"
+                                                    << "見つかりません";
+}
+
+void tst_PosixLauncher::missingStandInsAreReported()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    usePath({m_dir.path() + u'/' + path});
+    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"));
+    const LaunchResult r = launcher.Shell(line, 1);
+    QCOMPARE(r.pid, 0);
+    QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
+    QVERIFY(!r.program.isEmpty());
+}
+
+void tst_PosixLauncher::wineEnvironment_data()
+{
+    QTest::addColumn<QString>("japanese");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("userSetWine");
+    QTest::addColumn<QStringList>("env");
+    const QStringList quiet{"WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
+    QTest::newRow("Japanese locale installed")
+        << "ja_JP.UTF-8"
+        << "C.UTF-8" << false << quiet + QStringList{"LC_ALL=ja_JP.UTF-8"};
+    QTest::newRow("already Japanese") << "ja_JP.UTF-8"
+                                      << "ja_JP.UTF-8" << false << quiet;
+    QTest::newRow("none installed") << QString() << "en_US.UTF-8" << false << quiet;
+    QTest::newRow("the user's Wine settings stay") << QString() << "C" << true << QStringList{};
+}
+
+void tst_PosixLauncher::wineEnvironment()
+{
+    QFETCH(QString, japanese);
+    QFETCH(QString, current);
+    QFETCH(bool, userSetWine);
+    QFETCH(QStringList, env);
+    usePath({m_dir.path() + QStringLiteral("/standins")});
+    StandIns::Context c;
+    c.japaneseLocale = japanese;
+    c.currentLocale = current;
+    c.hasWineDebug = c.hasWineDllOverrides = userSetWine;
+    QString reason;
+    QCOMPARE(
+        StandIns::find(QStringLiteral("WSCRIPT.EXE"), QStringLiteral("\"/a.vbs\""), c, &reason).environment,
+        env);
+}
+
+void tst_PosixLauncher::holdKeepsTheWindowUntilAKey_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output");
+    QTest::newRow("output, then the prompt")
+        << QStringList{"/bin/echo", "a b", "$(id)"} << 0 << QByteArray("a b $(id)\n");
+    QTest::newRow("the program's exit code") << QStringList{"/bin/false"} << 1 << QByteArray();
+    QTest::newRow("a program that cannot start") << QStringList{"/nonexistent/prog"} << 127 << QByteArray();
+}
+
+void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    QProcess p;
+    p.setProgram(QStringLiteral(QUILLET_HOLD));
+    p.setArguments(command);
+    p.start();
+    QVERIFY(p.waitForStarted());
+    QTest::qWait(300);
+    QCOMPARE(p.state(), QProcess::Running); // still waiting for the key
+    p.write("k");
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitCode(), exitCode);
+    const QByteArray out = p.readAllStandardOutput();
+    QVERIFY2(out.startsWith(output), out.constData());
+    QVERIFY(QString::fromUtf8(out).contains(QStringLiteral("続行するには何かキーを押してください")));
 }
 
 QTEST_GUILESS_MAIN(tst_PosixLauncher)

@@ -23,10 +23,26 @@ public:
         QString title;
         QString def;
         bool operator==(const Call&) const = default;
+        // One line a test can compare: "MsgBox|flags|title|text" or "InputBox|title|prompt|default".
+        QString describe() const
+        {
+            if (kind == QStringLiteral("InputBox"))
+                return QStringList{kind, title, text, def}.join(u'|');
+            return QStringList{kind, QString::number(flags), title, text}.join(u'|');
+        }
     };
     QList<Call> calls;
+    QStringList described() const
+    {
+        QStringList out;
+        for (const Call& c : calls)
+            out.append(c.describe());
+        return out;
+    }
     QList<int> msgAnswers;    // consumed in order; OK when empty
     QStringList inputAnswers; // consumed in order; Cancel (empty) when empty
+    // An input answer that takes what the box offered.
+    static inline const QString AcceptDefault = QStringLiteral("<accept the default>");
     QStringList fileAnswers;
 
     int MsgBox(const QString& text, int flags, const QString& title) override
@@ -37,7 +53,8 @@ public:
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override
     {
         calls.append({QStringLiteral("InputBox"), prompt, 0, title, def});
-        return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+        const QString answer = inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+        return answer == AcceptDefault ? def : answer;
     }
     QString GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath) override
     {
@@ -54,7 +71,14 @@ public:
         bool operator==(const Call&) const = default;
     };
     QList<Call> calls;
-    LaunchResult result{4242, {}};
+    LaunchResult result{4242, {}, {}};
+    QStringList lines() const
+    {
+        QStringList out;
+        for (const Call& c : calls)
+            out.append(QString::number(c.windowStyle) + u'|' + c.commandLine);
+        return out;
+    }
 
     LaunchResult Shell(const QString& commandLine, int windowStyle) override
     {

@@ -1,0 +1,15 @@
+#include "Launch.h"
+
+#include "Dialogs.h"
+#include "Launcher.h"
+
+bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle)
+{
+    const LaunchResult r = launcher.Shell(commandLine, windowStyle);
+    if (r)
+        return true;
+    dialogs.MsgBox(LaunchText::Failed + QStringLiteral("\r\n") + r.program + QStringLiteral("\r\n") +
+                       r.reason,
+                   MsgFlags::Critical, QStringLiteral("Quillet"));
+    return false;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class Dialogs;
+class Launcher;
+
+namespace LaunchText {
+inline const QString Failed = QStringLiteral("プログラムを起動できませんでした。");
+}
+
+// Starts `commandLine`; when nothing starts, tells the user which program and why, and
+// goes on. True when a program was started.
+bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Services.h"
+
+#include <QString>
+
+// The run and encode actions of the main window, apart from the window so that each step a
+// user sees can be followed through the services.
+namespace ScriptActions {
+
+struct Prompt {
+    QString text;
+    QString title;
+};
+
+// Runs the selected script under `interpreter`, which falls back to the GUI host when no
+// host has been chosen yet.
+void run(const Services& services, QString& interpreter, const QString& selectedFile, const Prompt& prompt);
+
+// Hands the selected script to the encoder of the settings, if one is set.
+void encode(const Services& services, const QString& selectedFile, const QString& encodedExtension);
+
+} // namespace ScriptActions

@@ -1,0 +1,298 @@
+#include "StandIns.h"
+
+#include "WinCommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <clocale>
+#include <locale.h>
+
+namespace StandIns {
+
+namespace {
+
+const QString NotInstalled =
+    QStringLiteral("%1 の代わりに使うプログラム (%2) がインストールされていません。");
+const QString NoHold = QStringLiteral("端末の表示を保つ補助プログラム quillet-hold が見つかりません。");
+const QString NoAddress = QStringLiteral("開くアドレスがありません。");
+const QString NotFound = QStringLiteral("プログラムが見つかりません。");
+
+QString baseName(const QString& name)
+{
+    const qsizetype cut = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
+    return name.mid(cut + 1).toLower();
+}
+
+// The first of `names` on PATH, with its name.
+std::pair<QString, QString> firstOnPath(const QStringList& names)
+{
+    for (const QString& n : names) {
+        const QString path = QStandardPaths::findExecutable(n);
+        if (!path.isEmpty())
+            return {n, path};
+    }
+    return {};
+}
+
+// The rest of a line as the one file name that notepad.exe and hh.exe take it for: blanks
+// and all, without the quotes around it.
+QString wholeRestAsPath(const QString& rest)
+{
+    QString s = rest.trimmed();
+    if (s.size() >= 2 && s.startsWith(u'"') && s.endsWith(u'"'))
+        s = s.mid(1, s.size() - 2);
+    return s;
+}
+
+QStringList wineEnvironment(const Context& c)
+{
+    QStringList env;
+    // Wine's own diagnostics would only clutter the console host's window.
+    if (!c.hasWineDebug)
+        env << QStringLiteral("WINEDEBUG=-all");
+    // A new Wine prefix would otherwise ask to download .NET and HTML engines first.
+    if (!c.hasWineDllOverrides)
+        env << QStringLiteral("WINEDLLOVERRIDES=mscoree,mshtml=");
+    // Scripts are written in code page 932, which Wine reads only under a Japanese locale.
+    if (!c.japaneseLocale.isEmpty() && !c.currentLocale.startsWith(QStringLiteral("ja")))
+        env << QStringLiteral("LC_ALL=") + c.japaneseLocale;
+    return env;
+}
+
+// A script host's arguments with the script itself in Wine's form; host switches ("//B")
+// before it stay as they are.
+QStringList hostArguments(const QString& rest)
+{
+    QStringList args = WinCommandLine::splitArguments(rest);
+    static const QRegularExpression hostSwitch(QStringLiteral("^//[A-Za-z]+(:.*)?$"));
+    for (QString& a : args) {
+        if (hostSwitch.match(a).hasMatch() && !QFileInfo::exists(a))
+            continue;
+        if (a.startsWith(u'/'))
+            a = wineForm(a);
+        break;
+    }
+    return args;
+}
+
+// An argument that names a file or a file about to be written, so that a Windows program
+// does not take it for a switch such as "/f".
+bool looksLikePath(const QString& a)
+{
+    if (!a.startsWith(u'/'))
+        return false;
+    const QFileInfo fi(a);
+    if (fi.exists())
+        return true;
+    const QString parent = fi.absolutePath();
+    return parent != QStringLiteral("/") && QFileInfo(parent).isDir();
+}
+
+Launch underWine(const QString& name, const QString& program, QStringList args, const Context& c,
+                 QString* reason)
+{
+    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    if (wine.isEmpty()) {
+        *reason = NotInstalled.arg(name, QStringLiteral("wine"));
+        return {};
+    }
+    args.prepend(program);
+    return {wine, args, wineEnvironment(c)};
+}
+
+struct Terminal {
+    QString name;
+    QStringList before; // what comes between the terminal and the command it runs
+};
+
+// The desktop's own choice first; xterm needs a font that has Japanese glyphs.
+Launch inTerminal(const QString& name, const QStringList& command, const Context& c, QString* reason)
+{
+    const QStringList xterm{QStringLiteral("-fa"), QStringLiteral("Monospace"), QStringLiteral("-fs"),
+                            QStringLiteral("11"), QStringLiteral("-e")};
+    const QList<Terminal> terminals{
+        {QStringLiteral("x-terminal-emulator"), {QStringLiteral("-e")}},
+        {QStringLiteral("xterm"), xterm},
+        {QStringLiteral("gnome-terminal"), {QStringLiteral("--")}},
+        {QStringLiteral("konsole"), {QStringLiteral("-e")}},
+        {QStringLiteral("xfce4-terminal"), {QStringLiteral("-x")}},
+        {QStringLiteral("mate-terminal"), {QStringLiteral("-x")}},
+    };
+    for (const Terminal& t : terminals) {
+        const QString path = QStandardPaths::findExecutable(t.name);
+        if (path.isEmpty())
+            continue;
+        if (c.holdProgram.isEmpty() || !QFileInfo(c.holdProgram).isExecutable()) {
+            *reason = NoHold;
+            return {};
+        }
+        QStringList before = t.before;
+        if (t.name == QStringLiteral("x-terminal-emulator") &&
+            QFileInfo(QFileInfo(path).canonicalFilePath()).fileName().contains(QStringLiteral("xterm")))
+            before = xterm;
+        return {path, before + QStringList{c.holdProgram} + command, {}};
+    }
+    *reason = NotInstalled.arg(name, QStringLiteral("x-terminal-emulator"));
+    return {};
+}
+
+// A bare *.exe that Wine itself provides, such as its own rundll32.exe.
+bool inWineSystemFolder(const QString& exe, const Context& c)
+{
+    for (const QString& sub :
+         {QStringLiteral("drive_c/windows/system32"), QStringLiteral("drive_c/windows")}) {
+        // Compared by hand: a name filter would take "*" or "?" in the name as a pattern.
+        const QStringList all = QDir(c.winePrefix + u'/' + sub).entryList(QDir::Files);
+        for (const QString& f : all)
+            if (f.compare(exe, Qt::CaseInsensitive) == 0)
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Context Context::system(const QString& holdProgram)
+{
+    Context c;
+    c.holdProgram = holdProgram;
+    c.winePrefix = qEnvironmentVariable("WINEPREFIX");
+    if (c.winePrefix.isEmpty())
+        c.winePrefix = QDir::homePath() + QStringLiteral("/.wine");
+    for (const char* name : {"ja_JP.UTF-8", "ja_JP.utf8"}) {
+        if (locale_t l = newlocale(LC_ALL_MASK, name, locale_t(nullptr))) {
+            freelocale(l);
+            c.japaneseLocale = QString::fromLatin1(name);
+            break;
+        }
+    }
+    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        c.currentLocale = qEnvironmentVariable(var);
+        if (!c.currentLocale.isEmpty())
+            break;
+    }
+    c.hasWineDebug = qEnvironmentVariableIsSet("WINEDEBUG");
+    c.hasWineDllOverrides = qEnvironmentVariableIsSet("WINEDLLOVERRIDES");
+    return c;
+}
+
+QString wineForm(const QString& path)
+{
+    QString p = QDir::cleanPath(path);
+    p.replace(u'/', u'\\');
+    return QStringLiteral("Z:") + p;
+}
+
+Launch find(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    const QString exe = baseName(name);
+    if (exe == QStringLiteral("wscript.exe"))
+        return underWine(name, QStringLiteral("wscript.exe"), hostArguments(rest), c, reason);
+
+    if (exe == QStringLiteral("cscript.exe")) {
+        Launch host = underWine(name, QStringLiteral("cscript.exe"), hostArguments(rest), c, reason);
+        if (host.program.isEmpty())
+            return {};
+        Launch term = inTerminal(name, QStringList{host.program} + host.arguments, c, reason);
+        term.environment = host.environment;
+        return term;
+    }
+
+    if (exe == QStringLiteral("notepad.exe")) {
+        const auto [editor, path] =
+            firstOnPath({QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
+                         QStringLiteral("kwrite"), QStringLiteral("mousepad"), QStringLiteral("pluma"),
+                         QStringLiteral("xed"), QStringLiteral("featherpad"), QStringLiteral("leafpad"),
+                         QStringLiteral("geany")});
+        const QString file = wholeRestAsPath(rest);
+        if (path.isEmpty()) {
+            // Wine's own notepad, as the last resort; it reads code page 932 like the original.
+            QString wineReason;
+            Launch wine =
+                underWine(name, QStringLiteral("notepad.exe"),
+                          file.isEmpty() ? QStringList() : QStringList{wineForm(file)}, c, &wineReason);
+            if (wine.program.isEmpty())
+                *reason = NotInstalled.arg(name, QStringLiteral("gedit, kate, mousepad, wine"));
+            return wine;
+        }
+        return {path, file.isEmpty() ? QStringList() : QStringList{file}, {}};
+    }
+
+    if (exe == QStringLiteral("hh.exe")) {
+        QString tail = rest.trimmed();
+        QString topic;
+        static const QRegularExpression mapid(QStringLiteral("^-mapid\\s+(\\d+)\\s+"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        if (const QRegularExpressionMatch m = mapid.match(tail); m.hasMatch()) {
+            topic = m.captured(1);
+            tail = tail.mid(m.capturedLength());
+        }
+        const QString file = wholeRestAsPath(tail);
+        const auto [viewer, path] = firstOnPath({QStringLiteral("xchm"), QStringLiteral("kchmviewer")});
+        if (path.isEmpty()) {
+            *reason = NotInstalled.arg(name, QStringLiteral("xchm"));
+            return {};
+        }
+        QStringList args;
+        if (!topic.isEmpty() && viewer == QStringLiteral("xchm"))
+            args << QStringLiteral("--contextid=") + topic;
+        if (!file.isEmpty())
+            args << file;
+        return {path, args, {}};
+    }
+
+    if (exe == QStringLiteral("msinfo32.exe")) {
+        const auto [tool, path] = firstOnPath({QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")});
+        if (path.isEmpty()) {
+            *reason = NotInstalled.arg(name, QStringLiteral("hardinfo"));
+            return {};
+        }
+        return {path, {}, {}};
+    }
+
+    static const QRegularExpression openUrl(QStringLiteral("^\\s*shdocvw\\.dll,OpenURL(\\s+|$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (exe == QStringLiteral("rundll32.exe")) {
+        if (const QRegularExpressionMatch m = openUrl.match(rest); m.hasMatch()) {
+            const QString target = rest.mid(m.capturedLength()).trimmed();
+            if (target.isEmpty()) {
+                *reason = NoAddress;
+                return {};
+            }
+            const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+            if (xdgOpen.isEmpty()) {
+                *reason = NotInstalled.arg(name, QStringLiteral("xdg-open"));
+                return {};
+            }
+            static const QRegularExpression mail(QStringLiteral("^[^\\s:/@]+@[^\\s:/@]+$"));
+            return {
+                xdgOpen, {mail.match(target).hasMatch() ? QStringLiteral("mailto:") + target : target}, {}};
+        }
+    }
+
+    if (exe.endsWith(QStringLiteral(".exe"))) {
+        QString program;
+        if (name.contains(u'/')) {
+            const QFileInfo fi(name);
+            if (fi.isFile())
+                program = fi.absoluteFilePath();
+        } else if (!name.contains(u'\\') && inWineSystemFolder(exe, c)) {
+            program = name;
+        }
+        if (program.isEmpty()) {
+            *reason = NotFound;
+            return {};
+        }
+        QStringList args = WinCommandLine::splitArguments(rest);
+        for (QString& a : args)
+            if (looksLikePath(a))
+                a = wineForm(a);
+        return underWine(name, program, args, c, reason);
+    }
+    return {};
+}
+
+} // namespace StandIns

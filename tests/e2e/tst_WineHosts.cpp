@@ -1,0 +1,160 @@
+#include "Fakes.h"
+#include "PosixLauncher.h"
+#include "ScriptActions.h"
+#include "frmMainTexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+#include <locale.h>
+
+namespace T = frmMainText;
+
+// Scripts run for real: the run action's command line, the real launcher and Wine's own
+// script hosts. The console host's terminal is a stand-in that keeps what it shows in a
+// file; the GUI host's script writes a file of its own. (Wine 8's VBScript cannot enumerate
+// WScript.Arguments with For Each, so the scripts count through them.)
+class tst_WineHosts : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void consoleHost_data();
+    void consoleHost();
+    void guiHost();
+
+private:
+    void runScript(const QString& host, const QString& script, const QString& answer);
+    QTemporaryDir m_dir;
+    QString m_scripts;
+    bool m_japanese = false;
+};
+
+namespace {
+
+QByteArray cp932(const QString& s)
+{
+    QStringEncoder enc("CP932");
+    return enc.encode(s);
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The header a new script starts with, then one line of code, in code page 932 with CR LF.
+QByteArray script(const QString& mark, const QString& code)
+{
+    QString text;
+    for (const QString& line :
+         {QStringLiteral("作成者: テスト"), QStringLiteral("作成日: 2001/05/12 9:03:27")})
+        text += mark + line + QStringLiteral("\r\n");
+    return cp932(text + code + QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+void tst_WineHosts::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
+        QSKIP("Wine is not installed (apt-get install wine): the scripts cannot run for real here");
+    QVERIFY(m_dir.isValid());
+    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr))) {
+        freelocale(l);
+        m_japanese = true;
+    } else {
+        qWarning("No Japanese locale: Wine reads the scripts in another code page; ASCII output only");
+    }
+    // One Wine prefix for every run of the suite: making one takes many seconds.
+    qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
+    qunsetenv("WINEDEBUG");
+    qunsetenv("DISPLAY");
+
+    // The terminal: runs its command with the output kept, and no key to wait for.
+    const QString term = m_dir.path() + QStringLiteral("/term");
+    QDir().mkpath(term);
+    QVERIFY(writeFile(term + QStringLiteral("/x-terminal-emulator"),
+                      "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
+                      "\"$@\" > \"$0.tmp\" 2>&1 < /dev/null\nmv \"$0.tmp\" \"$0.out\"\n"));
+    QFile(term + QStringLiteral("/x-terminal-emulator"))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", (term + u':' + qEnvironmentVariable("PATH")).toUtf8());
+
+    m_scripts = m_dir.path() + QStringLiteral("/my scripts");
+    QDir().mkpath(m_scripts);
+    const QString echo = QStringLiteral(
+        "Dim s, i: s = \"こんにちは \" & WScript.Arguments.Count: For i = 0 To WScript.Arguments.Count - 1: "
+        "s = s & \" [\" & WScript.Arguments(i) & \"]\": Next: WScript.Echo s");
+    QVERIFY(writeFile(m_scripts + QStringLiteral("/hello.vbs"), script(QStringLiteral("' "), echo)));
+    const QString jsEcho = QStringLiteral("var s = \"こんにちは \" + WScript.Arguments.length; for (var i = "
+                                          "0; i < WScript.Arguments.length; i++) "
+                                          "s += \" [\" + WScript.Arguments(i) + \"]\"; WScript.Echo(s);");
+    QVERIFY(writeFile(m_scripts + QStringLiteral("/hello.js"), script(QStringLiteral("// "), jsEcho)));
+    const QString gui = QStringLiteral(
+        "Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(Replace(WScript.ScriptFullName, "
+        "\".vbs\", \".out\"), True, True): f.Write \"こんにちは \" & WScript.Arguments.Count: f.Close");
+    QVERIFY(writeFile(m_scripts + QStringLiteral("/gui.vbs"), script(QStringLiteral("' "), gui)));
+}
+
+void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, const QString& answer)
+{
+    FakeServices fakes;
+    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
+    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives};
+    QString interpreter = host;
+    fakes.dialogs.inputAnswers = {answer};
+    ScriptActions::run(services, interpreter, scriptPath, {T::RunPrompt, T::RunTitle});
+    // Only the input box: a failed launch would have added its message.
+    QCOMPARE(fakes.dialogs.calls.size(), 1);
+}
+
+void tst_WineHosts::consoleHost_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("VBScript") << QStringLiteral("hello.vbs");
+    QTest::newRow("JavaScript") << QStringLiteral("hello.js");
+}
+
+void tst_WineHosts::consoleHost()
+{
+    QFETCH(QString, file);
+    const QString out = m_dir.path() + QStringLiteral("/term/x-terminal-emulator.out");
+    QFile::remove(out);
+    runScript(QStringLiteral("CSCRIPT.EXE"), m_scripts + u'/' + file, QStringLiteral("x \"a b\" $(id)"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(out); }, 180000), "the console host never ended");
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray shown = f.readAll();
+    // Wine writes to a file in the console's code page, 932 under a Japanese locale.
+    const QByteArray expected = m_japanese ? cp932(QStringLiteral("こんにちは 3 [x] [a b] [$(id)]"))
+                                           : QByteArray(" 3 [x] [a b] [$(id)]");
+    QVERIFY2(shown.contains(expected), shown.constData());
+    QVERIFY2(QString::fromUtf8(shown).contains(QStringLiteral("続行するには何かキーを押してください")),
+             shown.constData());
+}
+
+void tst_WineHosts::guiHost()
+{
+    const QString out = m_scripts + QStringLiteral("/gui.out");
+    runScript(QStringLiteral("WSCRIPT.EXE"), m_scripts + QStringLiteral("/gui.vbs"), QStringLiteral("p q"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(out).size() > 0; }, 180000),
+             "the GUI host wrote nothing");
+    QTest::qWait(500);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString written =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(f.readAll().constData() + 2));
+    if (m_japanese)
+        QCOMPARE(written.left(7), QStringLiteral("こんにちは 2"));
+    else
+        QVERIFY2(written.endsWith(QStringLiteral(" 2")), qPrintable(written));
+}
+
+QTEST_GUILESS_MAIN(tst_WineHosts)
+#include "tst_WineHosts.moc"
