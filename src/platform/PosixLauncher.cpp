@@ -3,6 +3,7 @@
 #include "WinCommandLine.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -23,6 +24,14 @@ QString findProgram(const QString& name)
         return fi.isFile() && fi.isExecutable() ? fi.absoluteFilePath() : QString();
     }
     return QStandardPaths::findExecutable(name);
+}
+
+// A Windows program, which this system can only start under Wine, whatever its mode bits
+// say (files on Windows file systems are all marked executable).
+bool isWindowsProgram(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(2) == "MZ";
 }
 
 } // namespace
@@ -55,7 +64,7 @@ StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* rea
     QString standInReason;
     for (const WinCommandLine::Candidate& c : candidates) {
         const QString program = findProgram(c.program);
-        if (!program.isEmpty())
+        if (!program.isEmpty() && !isWindowsProgram(program))
             return {program, WinCommandLine::splitArguments(c.rest), {}};
         QString why;
         StandIns::Launch standIn = StandIns::find(c.program, c.rest, context, &why);

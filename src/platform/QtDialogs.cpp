@@ -110,6 +110,8 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
     dlg.setOkButtonText(OkText);
     dlg.setCancelButtonText(CancelText);
     dlg.setAccessibleName(dlg.windowTitle());
+    // Room for a path in the field, as the Windows box has.
+    dlg.setMinimumWidth(400);
     if (dlg.exec() != QDialog::Accepted)
         return {};
     return dlg.textValue();

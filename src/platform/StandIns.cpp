@@ -108,11 +108,15 @@ struct Terminal {
     QStringList before; // what comes between the terminal and the command it runs
 };
 
-// The desktop's own choice first; xterm needs a font that has Japanese glyphs.
+// The desktop's own choice of terminal first.
 Launch inTerminal(const QString& name, const QStringList& command, const Context& c, QString* reason)
 {
-    const QStringList xterm{QStringLiteral("-fa"), QStringLiteral("Monospace"), QStringLiteral("-fs"),
-                            QStringLiteral("11"), QStringLiteral("-e")};
+    // xterm cells sized by a Latin face, with a Japanese one for the double-width characters.
+    const QStringList xterm{QStringLiteral("-T"),  name,
+                            QStringLiteral("-fa"), QStringLiteral("Liberation Mono"),
+                            QStringLiteral("-fd"), QStringLiteral("IPAGothic"),
+                            QStringLiteral("-fs"), QStringLiteral("11"),
+                            QStringLiteral("-e")};
     const QList<Terminal> terminals{
         {QStringLiteral("x-terminal-emulator"), {QStringLiteral("-e")}},
         {QStringLiteral("xterm"), xterm},
@@ -279,8 +283,10 @@ Launch find(const QString& name, const QString& rest, const Context& c, QString*
             const QFileInfo fi(name);
             if (fi.isFile())
                 program = fi.absoluteFilePath();
-        } else if (!name.contains(u'\\') && inWineSystemFolder(exe, c)) {
-            program = name;
+        } else if (!name.contains(u'\\')) {
+            program = QStandardPaths::findExecutable(name);
+            if (program.isEmpty() && inWineSystemFolder(exe, c))
+                program = name;
         }
         if (program.isEmpty()) {
             *reason = NotFound;

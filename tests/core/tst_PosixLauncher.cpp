@@ -1,3 +1,4 @@
+#include "FakePrograms.h"
 #include "PosixLauncher.h"
 #include "StandIns.h"
 
@@ -7,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// A fake program on PATH that writes its argument vector, NUL-separated, next to itself.
 class tst_PosixLauncher : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -38,33 +38,12 @@ private:
 
 QString tst_PosixLauncher::installFake(const QString& folder, const QString& name)
 {
-    QDir().mkpath(folder);
-    const QString path = folder + u'/' + name;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(
-        "#!/bin/sh\n: > \"$0.argv.tmp\"\nfor a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$0.argv.tmp\"; done\n"
-        "mv \"$0.argv.tmp\" \"$0.argv\"\n");
-    f.close();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
+    return FakePrograms::install(folder, name);
 }
 
 QStringList tst_PosixLauncher::waitForArgv(const QString& fakePath)
 {
-    QFile out(fakePath + QStringLiteral(".argv"));
-    if (!QTest::qWaitFor([&] { return out.exists(); }, 10000))
-        return {QStringLiteral("<no output>")};
-    if (!out.open(QIODevice::ReadOnly))
-        return {QStringLiteral("<unreadable>")};
-    QByteArray bytes = out.readAll();
-    out.remove();
-    QStringList argv;
-    for (const QByteArray& part : bytes.split('\0'))
-        argv.append(QString::fromUtf8(part));
-    argv.removeLast(); // after the last NUL
-    return argv;
+    return FakePrograms::waitForArgv(fakePath);
 }
 
 void tst_PosixLauncher::initTestCase()
@@ -82,6 +61,11 @@ void tst_PosixLauncher::initTestCase()
     QDir().mkpath(m_dir.path() + QStringLiteral("/enc dir"));
     QFile exe(m_dir.path() + QStringLiteral("/enc dir/screnc.exe")); // not executable: Wine's to run
     QVERIFY(exe.open(QIODevice::WriteOnly));
+    // A Windows program marked executable, as every file on a FAT or NTFS mount is.
+    QFile marked(m_dir.path() + QStringLiteral("/exact/marked.exe"));
+    QVERIFY(marked.open(QIODevice::WriteOnly) && marked.write(QByteArray("MZ\x90\0", 4)) == 4);
+    marked.close();
+    marked.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile src(m_dir.path() + QStringLiteral("/s.vbs"));
     QVERIFY(src.open(QIODevice::WriteOnly));
     m_systemPath = qEnvironmentVariable("PATH");

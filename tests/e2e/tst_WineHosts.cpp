@@ -26,6 +26,7 @@ private Q_SLOTS:
     void consoleHost_data();
     void consoleHost();
     void guiHost();
+    void encoderUnderWine();
 
 private:
     void runScript(const QString& host, const QString& script, const QString& answer);
@@ -154,6 +155,42 @@ void tst_WineHosts::guiHost()
         QCOMPARE(written.left(7), QStringLiteral("こんにちは 2"));
     else
         QVERIFY2(written.endsWith(QStringLiteral(" 2")), qPrintable(written));
+}
+
+// No Script Encoder comes with Debian: a copy of Wine's console host stands in for one, and
+// runs the source script, which writes down the arguments that the encoder was given.
+void tst_WineHosts::encoderUnderWine()
+{
+    const QString prefixHost =
+        qEnvironmentVariable("WINEPREFIX") + QStringLiteral("/drive_c/windows/system32/cscript.exe");
+    QVERIFY2(QFile::exists(prefixHost), "the earlier runs made the Wine prefix");
+    const QString encoder = m_dir.path() + QStringLiteral("/enc dir/screnc.exe");
+    QDir().mkpath(QFileInfo(encoder).path());
+    QVERIFY(QFile::copy(prefixHost, encoder));
+    const QString source = m_scripts + QStringLiteral("/enc.vbs");
+    QVERIFY(writeFile(
+        source,
+        script(QStringLiteral("' "),
+               QStringLiteral("Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile("
+                              "WScript.ScriptFullName & \".out\", True, True): "
+                              "f.Write WScript.Arguments(0) & \"|\" & WScript.Arguments(1): f.Close"))));
+
+    FakeServices fakes;
+    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
+    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives};
+    fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
+    fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
+    ScriptActions::encode(services, source, QStringLiteral(".VBE"));
+    QCOMPARE(fakes.dialogs.described().value(1), QString());
+
+    const QString out = source + QStringLiteral(".out");
+    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(out).size() > 0; }, 180000), "the encoder wrote nothing");
+    QTest::qWait(500);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString written =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(f.readAll().constData() + 2));
+    QCOMPARE(written, QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")));
 }
 
 QTEST_GUILESS_MAIN(tst_WineHosts)

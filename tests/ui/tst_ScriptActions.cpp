@@ -1,10 +1,13 @@
+#include "FakePrograms.h"
 #include "Fakes.h"
+#include "PosixLauncher.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace T = frmMainText;
@@ -23,6 +26,8 @@ private Q_SLOTS:
     void encode_data();
     void encode();
     void launchFailureIsReportedAndSurvived();
+    void commandLinesReachThePrograms_data();
+    void commandLinesReachThePrograms();
 
 private:
     void perform(const QStringList& steps);
@@ -296,6 +301,65 @@ void tst_ScriptActions::launchFailureIsReportedAndSurvived()
     QCOMPARE(m_fakes.launcher.lines(),
              (QStringList{"1|\"Error\" \"/s/a.vbs\" /f \"/s/a.vbs.VBE\"", "1|WSCRIPT.EXE \"/s/a.vbs\""}));
     QVERIFY(m_main->isVisible());
+}
+
+// The same actions with the real launcher: what the host or encoder receives, argument by
+// argument, with fake programs of the hosts' names on PATH.
+void tst_ScriptActions::commandLinesReachThePrograms_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("program"); // the fake that must have run, in the test's folder
+    QTest::addColumn<QStringList>("argv");
+    const QString d = FakeDialogs::AcceptDefault;
+    const QString s = QStringLiteral("%1/My Scripts/a b.vbs");
+    QTest::newRow("no host chosen: the GUI host, the path as one argument")
+        << QStringList{"click:btnRun"} << d << "bin/WSCRIPT.EXE" << QStringList{s};
+    QTest::newRow("from the menu too")
+        << QStringList{"menu:mnuFileRun"} << d << "bin/WSCRIPT.EXE" << QStringList{s};
+    QTest::newRow("console host with arguments") << QStringList{"click:cCsc", "click:btnRun"} << "-t 5"
+                                                 << "bin/CSCRIPT.EXE" << QStringList{s, "-t", "5"};
+    QTest::newRow("other case of No CommLine") << QStringList{"click:btnRun"} << "no commline"
+                                               << "bin/WSCRIPT.EXE" << QStringList{s, "no", "commline"};
+    QTest::newRow("one blank adds nothing") << QStringList{"click:btnRun"} << " "
+                                            << "bin/WSCRIPT.EXE" << QStringList{s};
+    QTest::newRow("quotes group, shell syntax is text")
+        << QStringList{"click:btnRun"} << "\"x y\" ; rm -rf ~ $(id) `z` | > o && e"
+        << "bin/WSCRIPT.EXE"
+        << QStringList{s, "x y", ";", "rm", "-rf", "~", "$(id)", "`z`", "|", ">", "o", "&&", "e"};
+    QTest::newRow("encoder, JavaScript, default answer") << QStringList{"click:selJS", "click:btnEncode"} << d
+                                                         << "my enc/enc" << QStringList{s, "/f", s + ".JSE"};
+    QTest::newRow("encoder, No CommLine") << QStringList{"click:btnEncode"} << "No CommLine"
+                                          << "my enc/enc" << QStringList{s};
+}
+
+void tst_ScriptActions::commandLinesReachThePrograms()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, answer);
+    QFETCH(QString, program);
+    QFETCH(QStringList, argv);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : {"WSCRIPT.EXE", "CSCRIPT.EXE"})
+        QVERIFY(!FakePrograms::install(dir.path() + QStringLiteral("/bin"), QLatin1String(name)).isEmpty());
+    QVERIFY(!FakePrograms::install(dir.path() + QStringLiteral("/my enc"), QStringLiteral("enc")).isEmpty());
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray(dir.path().toUtf8() + "/bin:" + oldPath));
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+
+    PosixLauncher launcher;
+    FakeServices& f = m_fakes;
+    delete m_main;
+    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives});
+    f.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"),
+                             dir.path() + QStringLiteral("/my enc/enc"));
+    m_main->selectedFile = QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path());
+    f.dialogs.inputAnswers = {answer};
+    perform(steps);
+    for (QString& a : argv)
+        a = a.arg(dir.path());
+    QCOMPARE(FakePrograms::waitForArgv(dir.path() + u'/' + program), argv);
 }
 
 QTEST_MAIN(tst_ScriptActions)
