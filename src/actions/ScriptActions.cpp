@@ -1,12 +1,18 @@
 #include "ScriptActions.h"
 
+#include "Clock.h"
 #include "Dialogs.h"
+#include "EditDispatch.h"
 #include "Launch.h"
 #include "Launcher.h"
+#include "NewScript.h"
+#include "SafeFile.h"
 #include "ScriptCommands.h"
 #include "ScriptKind.h"
 #include "frmMainTexts.h"
 #include "mdlUtils.h"
+
+#include <QFileInfo>
 
 namespace T = frmMainText;
 
@@ -44,6 +50,44 @@ void encode(const Services& services, const QString& selectedFile, const QString
         return;
     launchOrReport(services.launcher, services.dialogs, ScriptCommand::withAnswer(line, answer),
                    WindowStyle::NormalFocus);
+}
+
+void newScript(const Services& services, const NewScriptRequest& r)
+{
+    const QString name = services.dialogs.InputBox(r.prompt, T::NewTitle, T::NewDefault);
+    if (name.isEmpty())
+        return;
+    if (r.commentMark.isEmpty()) {
+        services.dialogs.MsgBox(T::NewNoKind, MsgFlags::Exclamation, T::AppTitle);
+        return;
+    }
+    const QString path = NewScript::path(r.folder, name, r.extension);
+    bool replace = false;
+    // Exactly this one path: "*" or "?" in the name are characters, never a pattern.
+    if (r.askBeforeReplacing && QFileInfo::exists(path)) {
+        switch (services.dialogs.MsgBox(T::NewExists, MsgFlags::YesNoCancel | MsgFlags::Exclamation,
+                                        T::AppTitle)) {
+        case MsgResult::Yes:
+            replace = true;
+            break;
+        case MsgResult::No:
+            break;
+        default:
+            return;
+        }
+    }
+    const QByteArray header = NewScript::headerBytes(NewScript::header(
+        r.commentMark, path, r.userName, NewScript::generalDate(services.clock.now(), QLocale())));
+    QString reason;
+    if (!(replace ? SafeFile::replace(path, header, &reason) : SafeFile::append(path, header, &reason))) {
+        services.dialogs.MsgBox(T::NewFailed + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") +
+                                    reason,
+                                MsgFlags::Critical, T::AppTitle);
+        return;
+    }
+    if (r.refreshFileList)
+        r.refreshFileList();
+    EditDispatch::open(services, r.editorPath, path);
 }
 
 } // namespace ScriptActions

@@ -2,6 +2,7 @@
 
 #include "DirectoryReader.h"
 
+#include <QSignalBlocker>
 #include <QStringListModel>
 
 FileListBox::FileListBox(QWidget* parent)
@@ -38,4 +39,18 @@ QString FileListBox::fileName() const
 QStringList FileListBox::fileNames() const
 {
     return m_model->stringList();
+}
+
+void FileListBox::refresh()
+{
+    const QString selected = fileName();
+    const QSignalBlocker quiet(selectionModel());
+    setPath(m_path);
+    const qsizetype row = m_model->stringList().indexOf(selected);
+    if (!selected.isEmpty() && row >= 0) {
+        const QModelIndex index = m_model->index(int(row));
+        selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    }
+    viewport()->update();
 }

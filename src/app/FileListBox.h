@@ -14,6 +14,8 @@ public:
     // Shows the folder's scripts with none selected; false (and an empty list) when the
     // folder cannot be read.
     bool setPath(const QString& path);
+    // Reads the folder again, keeping the selected file selected without choosing it anew.
+    void refresh();
     QString fileName() const;
     QStringList fileNames() const;
 

@@ -4,6 +4,7 @@ class Clock;
 class Dialogs;
 class Drives;
 class Launcher;
+class Printing;
 class SettingsArea;
 
 // The outside world as the windows see it. Production fills it with the real
@@ -14,4 +15,5 @@ struct Services {
     SettingsArea& settings;
     Clock& clock;
     Drives& drives;
+    Printing& printing;
 };

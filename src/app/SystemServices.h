@@ -3,6 +3,7 @@
 #include "FileSettingsArea.h"
 #include "PosixLauncher.h"
 #include "QtDialogs.h"
+#include "QtPrinting.h"
 #include "Services.h"
 #include "SystemClock.h"
 #include "SystemDrives.h"
@@ -18,5 +19,6 @@ struct SystemServices {
     FileSettingsArea settings;
     SystemClock clock;
     SystemDrives drives;
-    Services services() { return {dialogs, launcher, settings, clock, drives}; }
+    QtPrinting printing;
+    Services services() { return {dialogs, launcher, settings, clock, drives, printing}; }
 };

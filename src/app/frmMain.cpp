@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "DirListBox.h"
 #include "Drives.h"
+#include "EditDispatch.h"
 #include "FileListBox.h"
 #include "PreviewLoader.h"
 #include "ScriptActions.h"
@@ -397,6 +398,10 @@ void frmMain::connectActions()
     connect(mnuToolScrPLS, &QAction::triggered, this, &frmMain::mnuToolScrPLS_Click);
     connect(mnuToolIpriWSCR, &QAction::triggered, this, &frmMain::mnuToolIpriWSCR_Click);
     connect(mnuToolIpriCSCR, &QAction::triggered, this, &frmMain::mnuToolIpriCSCR_Click);
+    connect(btnNew, &QPushButton::clicked, this, &frmMain::btnNew_Click);
+    connect(mnuFileNew, &QAction::triggered, this, &frmMain::mnuFileNew_Click);
+    connect(btnEdit, &QPushButton::clicked, this, &frmMain::btnEdit_Click);
+    connect(mnuFileOpen, &QAction::triggered, this, &frmMain::mnuFileOpen_Click);
     connect(btnRun, &QPushButton::clicked, this, &frmMain::btnRun_Click);
     connect(mnuFileRun, &QAction::triggered, this, &frmMain::mnuFileRun_Click);
     connect(btnEncode, &QPushButton::clicked, this, &frmMain::btnEncode_Click);
@@ -422,7 +427,7 @@ void frmMain::chooseKind(ScriptKind kind, const QString& message)
 
 void frmMain::chooseHost(const QString& host, const QString& message)
 {
-    m_services.dialogs.MsgBox(message, MsgFlags::Information, T::HostTitle);
+    m_services.dialogs.MsgBox(message, MsgFlags::Information, T::AppTitle);
     interpreter = host;
 }
 
@@ -490,6 +495,40 @@ void frmMain::mnuToolIpriCSCR_Click()
     checkMenuEntry(mnuToolIpriCSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
     cCsc->setChecked(true);
     cCsc_Click();
+}
+
+void frmMain::newScript(const QString& prompt, bool askBeforeReplacing)
+{
+    ScriptActions::newScript(m_services, {fldFileList->path(), scriptKindInfo(selectedKind()).sourceExtension,
+                                          commentMark, userName, editorPath, prompt, askBeforeReplacing,
+                                          [this] { fldFileList->refresh(); }});
+}
+
+void frmMain::btnNew_Click()
+{
+    newScript(T::NewPrompt, true);
+}
+
+void frmMain::mnuFileNew_Click()
+{
+    newScript(T::NewMenuPrompt, false);
+}
+
+void frmMain::btnEdit_Click()
+{
+    if (selectedFile.isEmpty()) {
+        if (m_services.dialogs.MsgBox(T::EditNoFile, MsgFlags::YesNo, T::EditTitle) == MsgResult::Yes)
+            btnNew_Click();
+        return;
+    }
+    EditDispatch::open(m_services, editorPath, selectedFile);
+}
+
+void frmMain::mnuFileOpen_Click()
+{
+    if (selectedFile.isEmpty())
+        selectedFile = T::OpenNoFile;
+    EditDispatch::open(m_services, editorPath, selectedFile);
 }
 
 void frmMain::btnRun_Click()

@@ -67,6 +67,11 @@ private:
     void mnuToolScrPLS_Click();
     void mnuToolIpriWSCR_Click();
     void mnuToolIpriCSCR_Click();
+    void btnNew_Click();
+    void mnuFileNew_Click();
+    void btnEdit_Click();
+    void mnuFileOpen_Click();
+    void newScript(const QString& prompt, bool askBeforeReplacing);
     void btnRun_Click();
     void mnuFileRun_Click();
     void btnEncode_Click();

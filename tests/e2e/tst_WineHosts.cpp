@@ -107,7 +107,7 @@ void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, co
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives};
+    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing};
     QString interpreter = host;
     fakes.dialogs.inputAnswers = {answer};
     ScriptActions::run(services, interpreter, scriptPath, {T::RunPrompt, T::RunTitle});
@@ -177,7 +177,7 @@ void tst_WineHosts::encoderUnderWine()
 
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives};
+    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing};
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
     fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
     ScriptActions::encode(services, source, QStringLiteral(".VBE"));

@@ -4,11 +4,13 @@
 #include "Dialogs.h"
 #include "Drives.h"
 #include "Launcher.h"
+#include "Printing.h"
 #include "Services.h"
 #include "SettingsArea.h"
 
 #include <QHash>
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 
 #include <functional>
@@ -138,6 +140,26 @@ public:
     void rememberFolder(const QString& folder) override { folders.insert(rootOf(folder), folder); }
 };
 
+// Answers the print dialog from a script: prints to a PDF file of the test's, or cancels.
+class FakePrinting final : public Printing {
+public:
+    QString pdfPath; // empty: the user cancels
+    bool printSelection = false;
+    QList<bool> offeredSelection; // one entry per dialog shown
+
+    bool choosePrinter(QPrinter& printer, bool hasSelection, QWidget*) override
+    {
+        offeredSelection.append(hasSelection);
+        if (pdfPath.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        if (printSelection && hasSelection)
+            printer.setPrintRange(QPrinter::Selection);
+        return true;
+    }
+};
+
 // The fakes, wired as the windows expect them.
 struct FakeServices {
     FakeDialogs dialogs;
@@ -145,5 +167,6 @@ struct FakeServices {
     MemorySettings settings;
     FakeClock clock;
     FakeDrives drives;
-    Services services() { return {dialogs, launcher, settings, clock, drives}; }
+    FakePrinting printing;
+    Services services() { return {dialogs, launcher, settings, clock, drives, printing}; }
 };

@@ -351,7 +351,7 @@ void tst_ScriptActions::commandLinesReachThePrograms()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives});
+    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing});
     f.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"),
                              dir.path() + QStringLiteral("/my enc/enc"));
     m_main->selectedFile = QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path());

@@ -1,0 +1,309 @@
+#include "frmEdit.h"
+
+#include "Dialogs.h"
+#include "Printing.h"
+#include "SafeFile.h"
+#include "Twips.h"
+#include "frmEditTexts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace T = frmEditText;
+
+namespace {
+
+QPointer<frmEdit> s_window;
+
+// Larger than any script; the whole file must fit, since a cut text saved back would lose
+// the rest.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+QFont windowFont()
+{
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPointSizeF(11.25);
+    return f;
+}
+
+} // namespace
+
+frmEdit* frmEdit::openFile(const Services& services, const QString& path)
+{
+    if (!s_window) {
+        s_window = new frmEdit(services);
+        s_window->Form_Load();
+    }
+    frmEdit* w = s_window;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    w->fldFileName->setText(path);
+    w->load(path);
+    return w;
+}
+
+frmEdit* frmEdit::instance()
+{
+    return s_window;
+}
+
+frmEdit::frmEdit(const Services& services)
+    : m_services(services)
+{
+    setObjectName(QStringLiteral("frmEdit"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(T::Caption);
+    setAccessibleName(T::Caption);
+    setWindowIcon(QIcon(QStringLiteral(":/editor/frmEdit.png")));
+    setFont(windowFont());
+    createControls();
+    createMenus();
+    createToolbar();
+    resize(twips(9000), twips(6450) + menuBar()->sizeHint().height());
+}
+
+void frmEdit::createControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("frmEditClient"));
+    Label1 = new QLabel(T::Label1, client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    fldFileName = new QLineEdit(client);
+    fldFileName->setObjectName(QStringLiteral("fldFileName"));
+    fldFileName->setAccessibleName(T::Label1);
+    Label1->setBuddy(fldFileName);
+    fldEditSrc = new QPlainTextEdit(client);
+    fldEditSrc->setObjectName(QStringLiteral("fldEditSrc"));
+    fldEditSrc->setAccessibleName(T::NameEditSrc);
+    fldEditSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
+    fldEditSrc->setFont(windowFont());
+    connect(fldEditSrc, &QPlainTextEdit::textChanged, this, &frmEdit::fldEditSrc_Change);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(Label1);
+    row->addWidget(fldFileName, 1);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(twips(60), twips(60), twips(60), 0);
+    column->addLayout(row);
+    column->addWidget(fldEditSrc, 1);
+    setCentralWidget(client);
+
+    SBfedit = new QStatusBar(this);
+    SBfedit->setObjectName(QStringLiteral("SBfedit"));
+    SBfedit->setAccessibleName(T::NameStatus);
+    SBfedit->setFixedHeight(twips(375));
+    setStatusBar(SBfedit);
+}
+
+void frmEdit::createMenus()
+{
+    auto entry = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    auto* mnuFile = new QMenu(T::MnuFile, this);
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    menuBar()->addMenu(mnuFile);
+    connect(entry(mnuFile, "mnuFileSave", T::MnuFileSave), &QAction::triggered, this,
+            &frmEdit::mnuFileSave_Click);
+    connect(entry(mnuFile, "mnuFilePrint", T::MnuFilePrint), &QAction::triggered, this,
+            &frmEdit::mnuFilePrint_Click);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileSept"));
+    // Closes through the same question as the title bar's close box.
+    connect(entry(mnuFile, "mnuFileClose", T::MnuFileClose), &QAction::triggered, this, &QWidget::close);
+
+    auto* mnuEdit = new QMenu(T::MnuEdit, this);
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    menuBar()->addMenu(mnuEdit);
+    connect(entry(mnuEdit, "mnuEditUndo", T::MnuEditUndo), &QAction::triggered, this,
+            &frmEdit::mnuEditUndo_Click);
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditSep1"));
+    connect(entry(mnuEdit, "mnuEditCut", T::MnuEditCut), &QAction::triggered, this,
+            &frmEdit::mnuEditCut_Click);
+    connect(entry(mnuEdit, "mnuEditCopy", T::MnuEditCopy), &QAction::triggered, this,
+            &frmEdit::mnuEditCopy_Click);
+    connect(entry(mnuEdit, "mnuEditPaste", T::MnuEditPaste), &QAction::triggered, this,
+            &frmEdit::mnuEditPaste_Click);
+}
+
+void frmEdit::createToolbar()
+{
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(T::NameToolbar);
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(16, 15));
+    Toolbar1->setFixedHeight(twips(525));
+    Toolbar1->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+    auto button = [this](const char* image, const QString& name) {
+        QAction* a =
+            Toolbar1->addAction(QIcon(QStringLiteral(":/editor/%1.png").arg(QLatin1String(image))), name);
+        a->setObjectName(QStringLiteral("tool") + QLatin1String(image));
+        return a;
+    };
+    // New and open have nothing to do in a window that edits the file it was given.
+    button("new", T::ToolNew)->setEnabled(false);
+    button("open", T::ToolOpen)->setEnabled(false);
+    connect(button("save", T::ToolSave), &QAction::triggered, this, &frmEdit::mnuFileSave_Click);
+    connect(button("print", T::ToolPrint), &QAction::triggered, this, &frmEdit::mnuFilePrint_Click);
+    QAction* cut = button("cut", T::ToolCut);
+    QAction* copy = button("copy", T::ToolCopy);
+    connect(cut, &QAction::triggered, fldEditSrc, &QPlainTextEdit::cut);
+    connect(copy, &QAction::triggered, fldEditSrc, &QPlainTextEdit::copy);
+    connect(button("paste", T::ToolPaste), &QAction::triggered, fldEditSrc, &QPlainTextEdit::paste);
+    cut->setEnabled(false);
+    copy->setEnabled(false);
+    connect(fldEditSrc, &QPlainTextEdit::copyAvailable, cut, &QAction::setEnabled);
+    connect(fldEditSrc, &QPlainTextEdit::copyAvailable, copy, &QAction::setEnabled);
+}
+
+void frmEdit::Form_Load()
+{
+    isSaved = true;
+}
+
+void frmEdit::fldEditSrc_Change()
+{
+    if (!m_loading)
+        isSaved = false;
+}
+
+void frmEdit::reportOpenFailure(const QString& path, const QString& reason)
+{
+    m_services.dialogs.MsgBox(T::OpenFailed + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") + reason,
+                              MsgFlags::Exclamation, T::Title);
+}
+
+void frmEdit::load(const QString& path)
+{
+    QString text;
+    m_encoding = TextEncoding::Cp932;
+    m_crlf = true;
+    const QFileInfo fi(path);
+    QFile f(path);
+    if (fi.isDir()) {
+        reportOpenFailure(path, QStringLiteral("フォルダです。"));
+    } else if (fi.exists() && fi.size() > MaxFileSize) {
+        reportOpenFailure(path, T::TooLarge);
+    } else if (!f.open(QIODevice::ReadOnly)) {
+        reportOpenFailure(path, f.errorString());
+    } else {
+        const QByteArray bytes = f.readAll();
+        TextCodec::DecodedFile decoded = TextCodec::decodeFile(bytes);
+        m_encoding = decoded.encoding;
+        m_crlf = TextCodec::usesCrLf(decoded.text);
+        text = TextCodec::toLf(std::move(decoded.text));
+        // Invalid bytes read as U+FFFD and would be written back as such.
+        if (text.contains(QChar(QChar::ReplacementCharacter))) {
+            const std::optional<QByteArray> back = TextCodec::encode(
+                m_crlf ? QString(text).replace(u'\n', QStringLiteral("\r\n")) : text, m_encoding);
+            if (m_encoding == TextEncoding::Cp932 || !back || *back != bytes)
+                m_services.dialogs.MsgBox(T::LossyText, MsgFlags::Exclamation, T::Title);
+        }
+    }
+    m_loading = true;
+    fldEditSrc->setPlainText(text);
+    m_loading = false;
+    // Loading is not a change: an untouched file closes without a question.
+    isSaved = true;
+}
+
+void frmEdit::saveWsh(const QString& path, bool& success)
+{
+    QString text = fldEditSrc->document()->toRawText();
+    // The box keeps line breaks as paragraph separators, and Shift+Enter as line separators.
+    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    if (m_crlf)
+        text.replace(u'\n', QStringLiteral("\r\n"));
+    const std::optional<QByteArray> bytes = TextCodec::encode(text, m_encoding);
+    QString reason;
+    success = bytes && SafeFile::replace(path, *bytes, &reason);
+    if (success)
+        isSaved = true;
+}
+
+void frmEdit::mnuFileSave_Click()
+{
+    bool success = false;
+    saveWsh(fldFileName->text(), success);
+    if (!success)
+        m_services.dialogs.MsgBox(T::SaveFailed, MsgFlags::Critical, T::Title);
+}
+
+void frmEdit::mnuFilePrint_Click()
+{
+    QPrinter printer;
+    printer.setDocName(fldFileName->text());
+    if (!m_services.printing.choosePrinter(printer, fldEditSrc->textCursor().hasSelection(), this))
+        return;
+    fldEditSrc->print(&printer);
+}
+
+void frmEdit::mnuEditUndo_Click()
+{
+    m_services.dialogs.MsgBox(T::NotImplemented, MsgFlags::OkOnly);
+}
+
+void frmEdit::mnuEditCut_Click()
+{
+    m_services.dialogs.MsgBox(T::NotImplemented, MsgFlags::OkOnly);
+}
+
+void frmEdit::mnuEditCopy_Click()
+{
+    m_services.dialogs.MsgBox(T::NotImplemented, MsgFlags::OkOnly);
+}
+
+void frmEdit::mnuEditPaste_Click()
+{
+    m_services.dialogs.MsgBox(T::NotImplemented, MsgFlags::OkOnly);
+}
+
+void frmEdit::Form_Unload(bool& cancel)
+{
+    const QString path = fldFileName->text();
+    if (isSaved)
+        return;
+    switch (m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {
+    case MsgResult::Yes: {
+        bool success = false;
+        saveWsh(path, success);
+        if (!success) {
+            m_services.dialogs.MsgBox(T::SaveOnCloseFailed, MsgFlags::Critical, T::Title);
+            cancel = true;
+        }
+        break;
+    }
+    case MsgResult::No:
+        break;
+    default:
+        cancel = true;
+        break;
+    }
+}
+
+void frmEdit::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}

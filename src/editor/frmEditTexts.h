@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Every text the editor window shows, exactly as the user sees it.
+namespace frmEditText {
+
+inline const QString Caption = QStringLiteral("スクリプトの編集");
+inline const QString Label1 = QStringLiteral("ﾌｧｲﾙ名");
+inline const QString MnuFile = QStringLiteral("ﾌｧｲﾙ(&F)");
+inline const QString MnuFileSave = QStringLiteral("保存(&S)");
+inline const QString MnuFilePrint = QStringLiteral("印刷(&P)");
+inline const QString MnuFileClose = QStringLiteral("閉じる(&C)");
+inline const QString MnuEdit = QStringLiteral("編集(&E)");
+inline const QString MnuEditUndo = QStringLiteral("やり直し(&U)");
+inline const QString MnuEditCut = QStringLiteral("切り取り(&T)");
+inline const QString MnuEditCopy = QStringLiteral("ｺﾋﾟｰ(&C)");
+inline const QString MnuEditPaste = QStringLiteral("貼り付け(&P)");
+
+inline const QString SaveFailed = QStringLiteral("ファイルの保存時にエラーが起きました");
+inline const QString SaveOnCloseFailed = QStringLiteral("ファイルの保存でエラーが起きました");
+inline const QString NotSaved = QStringLiteral("まだ保存されていません。保存しますか");
+inline const QString NotImplemented = QStringLiteral("まだ機能が実装されていません");
+inline const QString Title = QStringLiteral("Quillet");
+
+// When a file cannot be shown as it is.
+inline const QString OpenFailed = QStringLiteral("ファイルを開けませんでした。");
+inline const QString LossyText = QStringLiteral(
+    "このファイルには文字として読めないバイトがあります。\r\n保存すると、その部分は「\uFFFD」になります。");
+inline const QString TooLarge = QStringLiteral("ファイルが大きすぎます。");
+
+// Accessible names of what has no caption of its own.
+inline const QString NameEditSrc = QStringLiteral("スクリプトの内容");
+inline const QString NameToolbar = QStringLiteral("ツールバー");
+inline const QString NameStatus = QStringLiteral("ステータスバー");
+inline const QString ToolNew = QStringLiteral("新規作成");
+inline const QString ToolOpen = QStringLiteral("開く");
+inline const QString ToolSave = QStringLiteral("保存");
+inline const QString ToolPrint = QStringLiteral("印刷");
+inline const QString ToolCut = QStringLiteral("切り取り");
+inline const QString ToolCopy = QStringLiteral("コピー");
+inline const QString ToolPaste = QStringLiteral("貼り付け");
+
+} // namespace frmEditText
