@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -45,6 +47,8 @@ frmEdit* frmEdit::openFile(const Services& services, const QString& path)
     if (!s_window) {
         s_window = new frmEdit(services);
         s_window->Form_Load();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            s_window->move(screen->availableGeometry().center() - s_window->rect().center());
     }
     frmEdit* w = s_window;
     w->show();
@@ -52,6 +56,8 @@ frmEdit* frmEdit::openFile(const Services& services, const QString& path)
     w->activateWindow();
     w->fldFileName->setText(path);
     w->load(path);
+    // Ready for typing into the script, not into its path.
+    w->fldEditSrc->setFocus(Qt::OtherFocusReason);
     return w;
 }
 

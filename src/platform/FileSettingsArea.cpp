@@ -119,7 +119,11 @@ bool FileSettingsArea::write(const QString& app, const QString& section, const Q
     if (!out.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = doc->serialize();
-    if (out.write(bytes) != bytes.size())
-        return false; // QSaveFile discards the temporary file; the old one stays
+    // Flushed here: Qt 6.4's commit() renames even when its own final flush failed on a
+    // full disk, which would leave an empty file in place of the old one.
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
+        out.cancelWriting();
+        return false; // the temporary file is discarded; the old one stays
+    }
     return out.commit();
 }

@@ -11,11 +11,19 @@ const QString IsFolder = QStringLiteral("同じ名前のフォルダがありま
 const QString NotRegular = QStringLiteral("通常のファイルではありません。");
 const QString ReadOnly = QStringLiteral("読み取り専用のファイルです。");
 const QString NoFolder = QStringLiteral("フォルダがありません。");
+const QString ReadOnlyFolder = QStringLiteral("フォルダに書き込めません。");
 const QString EmptyName = QStringLiteral("ファイル名がありません。");
+
+// The owner's write bit counts even for root, who passes every access() check: what the
+// user made read-only stays so.
+bool mayWrite(const QFileInfo& fi)
+{
+    return fi.isWritable() && (fi.permissions() & QFileDevice::WriteOwner);
+}
 
 // The file a write must change: a link's target, so that the link stays a link. Empty
 // and a reason when the path must not be written.
-QString writableTarget(const QString& path, QString* reason)
+QString writableTarget(const QString& path, bool inFolder, QString* reason)
 {
     if (path.isEmpty()) {
         *reason = EmptyName;
@@ -37,12 +45,21 @@ QString writableTarget(const QString& path, QString* reason)
             *reason = NotRegular;
             return {};
         }
-        if (!fi.isWritable()) {
+        if (!mayWrite(fi)) {
             *reason = ReadOnly;
             return {};
         }
-    } else if (!QFileInfo(fi.absolutePath()).isDir()) {
+    }
+    if (!inFolder && fi.exists())
+        return target;
+    // A new file is made beside the old one before it takes its place.
+    const QFileInfo folder(fi.absolutePath());
+    if (!folder.isDir()) {
         *reason = NoFolder;
+        return {};
+    }
+    if (!mayWrite(folder)) {
+        *reason = ReadOnlyFolder;
         return {};
     }
     return target;
@@ -52,7 +69,7 @@ QString writableTarget(const QString& path, QString* reason)
 
 bool replace(const QString& path, const QByteArray& bytes, QString* reason)
 {
-    const QString target = writableTarget(path, reason);
+    const QString target = writableTarget(path, true, reason);
     if (target.isEmpty())
         return false;
     QSaveFile f(target);
@@ -60,7 +77,9 @@ bool replace(const QString& path, const QByteArray& bytes, QString* reason)
         *reason = f.errorString();
         return false;
     }
-    if (f.write(bytes) != bytes.size()) {
+    // Flushed here: Qt 6.4's commit() renames even when its own final flush failed on a
+    // full disk, which would leave an empty file in place of the old one.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         *reason = f.errorString();
         f.cancelWriting();
         f.commit();
@@ -75,7 +94,7 @@ bool replace(const QString& path, const QByteArray& bytes, QString* reason)
 
 bool append(const QString& path, const QByteArray& bytes, QString* reason)
 {
-    const QString target = writableTarget(path, reason);
+    const QString target = writableTarget(path, false, reason);
     if (target.isEmpty())
         return false;
     if (!QFileInfo::exists(target))

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
 using mdlUtils::GetOption;
 using mdlUtils::SaveOption;
 
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void badFilesReadAsErrorAndAreNeverRewritten_data();
     void badFilesReadAsErrorAndAreNeverRewritten();
     void readOnlyFileRefusesWrites();
+    void fullDiskKeepsTheOldFile();
     void missingFolderIsCreatedOnWrite();
     void unusableFolderFailsWrites();
     void malformedLineSurvivesWrites();
@@ -134,6 +137,28 @@ void tst_Settings::readOnlyFileRefusesWrites()
     // Owner, group and other bits; the user bits say what this process may do.
     QCOMPARE(int(QFile::permissions(filePath()) & 0x7077),
              int(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+}
+
+// The new file fits in the write buffer: only the flush meets the full disk.
+void tst_Settings::fullDiskKeepsTheOldFile()
+{
+    const QString cfg = m_dir->path() + QStringLiteral("/cfg");
+    QDir().mkpath(cfg);
+    if (mount("tmpfs", cfg.toLocal8Bit().constData(), "tmpfs", 0, "size=16k") != 0)
+        QSKIP("cannot mount a small tmpfs here (needs root)");
+    const auto unmount = qScopeGuard([&] { umount(cfg.toLocal8Bit().constData()); });
+    const QByteArray original = "[Option]\nEditor=kate\n" + QByteArray(4096 - 21, '#');
+    writeFile(original);
+    QFile filler(cfg + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    qint64 filled = 0;
+    while (filler.write(QByteArray(4096, 'f')) == 4096)
+        filled += 4096;
+    QVERIFY(filled >= 4096);
+    filler.resize(filled - 4096); // one page, which the lock file takes
+    filler.close();
+    QVERIFY(!SaveOption(*m_area, QStringLiteral("Editor"), QStringLiteral("vim")));
+    QCOMPARE(fileBytes(), original);
 }
 
 void tst_Settings::missingFolderIsCreatedOnWrite()
