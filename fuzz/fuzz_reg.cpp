@@ -1,0 +1,10 @@
+#include "RegFile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    RegFile::parse(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    return 0;
+}
