@@ -14,4 +14,6 @@ void installFontSubstitutes()
     for (const char* family : {"ＭＳ ゴシック", "MS Gothic"})
         QFont::insertSubstitutions(QString::fromUtf8(family), monospaced);
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
+    // No black weight of a metric twin is packaged: the bold face stands in.
+    QFont::insertSubstitutions(QStringLiteral("Arial Black"), {QStringLiteral("Liberation Sans")});
 }

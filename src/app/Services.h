@@ -5,6 +5,7 @@ class Dialogs;
 class Drives;
 class Launcher;
 class Printing;
+class Registry;
 class SettingsArea;
 
 // The outside world as the windows see it. Production fills it with the real
@@ -16,4 +17,5 @@ struct Services {
     Clock& clock;
     Drives& drives;
     Printing& printing;
+    Registry& registry;
 };

@@ -4,6 +4,7 @@
 #include "PosixLauncher.h"
 #include "QtDialogs.h"
 #include "QtPrinting.h"
+#include "RegFileRegistry.h"
 #include "Services.h"
 #include "SystemClock.h"
 #include "SystemDrives.h"
@@ -20,5 +21,6 @@ struct SystemServices {
     SystemClock clock;
     SystemDrives drives;
     QtPrinting printing;
-    Services services() { return {dialogs, launcher, settings, clock, drives, printing}; }
+    RegFileRegistry registry;
+    Services services() { return {dialogs, launcher, settings, clock, drives, printing, registry}; }
 };

@@ -10,7 +10,9 @@
 #include "ScriptActions.h"
 #include "ScriptFiles.h"
 #include "Twips.h"
+#include "frmAbout.h"
 #include "frmMainTexts.h"
+#include "frmOption.h"
 #include "mdlUtils.h"
 
 #include <QAction>
@@ -402,6 +404,9 @@ void frmMain::connectActions()
     connect(mnuFileNew, &QAction::triggered, this, &frmMain::mnuFileNew_Click);
     connect(btnEdit, &QPushButton::clicked, this, &frmMain::btnEdit_Click);
     connect(mnuFileOpen, &QAction::triggered, this, &frmMain::mnuFileOpen_Click);
+    connect(btnOption, &QPushButton::clicked, this, &frmMain::btnOption_Click);
+    connect(mnuToolOption, &QAction::triggered, this, &frmMain::mnuToolOption_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
     connect(btnRun, &QPushButton::clicked, this, &frmMain::btnRun_Click);
     connect(mnuFileRun, &QAction::triggered, this, &frmMain::mnuFileRun_Click);
     connect(btnEncode, &QPushButton::clicked, this, &frmMain::btnEncode_Click);
@@ -529,6 +534,33 @@ void frmMain::mnuFileOpen_Click()
     if (selectedFile.isEmpty())
         selectedFile = T::OpenNoFile;
     EditDispatch::open(m_services, editorPath, selectedFile);
+}
+
+namespace {
+// Shows the one window of its kind, made when there is none; it keeps what it shows.
+template <class Window> void showOne(QPointer<QDialog>& slot, const Services& services, QWidget* parent)
+{
+    if (!slot)
+        slot = new Window(services, parent);
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+} // namespace
+
+void frmMain::btnOption_Click()
+{
+    showOne<frmOption>(m_option, m_services, this);
+}
+
+void frmMain::mnuToolOption_Click()
+{
+    btnOption_Click();
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    showOne<frmAbout>(m_about, m_services, this);
 }
 
 void frmMain::btnRun_Click()

@@ -5,8 +5,10 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
+class QDialog;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -72,6 +74,9 @@ private:
     void btnEdit_Click();
     void mnuFileOpen_Click();
     void newScript(const QString& prompt, bool askBeforeReplacing);
+    void btnOption_Click();
+    void mnuToolOption_Click();
+    void mnuHelpAbout_Click();
     void btnRun_Click();
     void mnuFileRun_Click();
     void btnEncode_Click();
@@ -96,6 +101,9 @@ private:
     void addHint(QWidget* w, const Hint& hint);
 
     Services m_services;
+    // One of each, brought forward when asked for again.
+    QPointer<QDialog> m_option;
+    QPointer<QDialog> m_about;
     QString m_helpFile;
     QHash<QObject*, Hint> m_hints;
     bool m_shownOnce = false;

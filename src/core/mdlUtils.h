@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class Dialogs;
+class Launcher;
+class Registry;
 class SettingsArea;
 
 namespace mdlUtils {
@@ -13,5 +16,25 @@ inline const QString ReadFailure = QStringLiteral("Error");
 // The stored text, `def` only when the key was never stored, "Error" when it cannot be read.
 QString GetOption(const SettingsArea& area, const QString& key, const QString& def);
 bool SaveOption(SettingsArea& area, const QString& key, const QString& value);
+
+// A registry value as text, read as the ANSI reader does: at most 1024 bytes, cut before the
+// first NUL; strings (types 1 and 2, unexpanded) as they are, numbers as "&hFF"; anything
+// else, and a key or value that cannot be read, as empty text. An error on the way is
+// shown in a box titled "mdlUtils.GetKeyValue".
+QString GetKeyValue(const Registry& registry, Dialogs& dialogs, quint32 root, const QString& key,
+                    const QString& name);
+
+// The open command registered for ".htm" documents, exactly as stored; empty when none is.
+QString getBrowser(const Registry& registry, Dialogs& dialogs);
+
+// Starts the browser on `address`: the registered command, a blank, the address. True when
+// a program was started; when none was, an error box titled "mdlUtils.webOpen".
+bool webOpen(const Registry& registry, Dialogs& dialogs, Launcher& launcher, const QString& address);
+
+// "&h" and the number's hexadecimal digits, upper case, without leading zeros.
+QString hexNumber(quint32 n);
+
+// The text and description of the error box of the helpers above.
+QString errorText(int number);
 
 } // namespace mdlUtils

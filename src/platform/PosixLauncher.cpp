@@ -53,11 +53,16 @@ QString PosixLauncher::defaultHoldProgram()
     return {};
 }
 
-StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* reason) const
+StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* reason,
+                                        LaunchFailure* failure) const
 {
+    LaunchFailure ignored;
+    if (!failure)
+        failure = &ignored;
     const QList<WinCommandLine::Candidate> candidates = WinCommandLine::programCandidates(commandLine);
     if (candidates.isEmpty()) {
         *reason = EmptyLine;
+        *failure = LaunchFailure::EmptyCommand;
         return {};
     }
     const StandIns::Context context = StandIns::Context::system(m_holdProgram);
@@ -75,10 +80,12 @@ StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* rea
     }
     if (!standInReason.isEmpty()) {
         *reason = standInReason;
+        *failure = LaunchFailure::NotFound;
         return {};
     }
     const QFileInfo first(candidates.front().program);
     *reason = first.isFile() ? NotExecutable : NotFound;
+    *failure = first.isFile() ? LaunchFailure::NotPermitted : LaunchFailure::NotFound;
     return {};
 }
 
@@ -87,9 +94,10 @@ LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
     Q_UNUSED(windowStyle);
     const QString name = WinCommandLine::programCandidates(commandLine).value(0).program;
     QString reason;
-    const StandIns::Launch r = resolve(commandLine, &reason);
+    LaunchFailure failure = LaunchFailure::None;
+    const StandIns::Launch r = resolve(commandLine, &reason, &failure);
     if (r.program.isEmpty())
-        return {0, reason, name};
+        return {0, reason, name, failure};
     QProcess process;
     process.setProgram(r.program);
     process.setArguments(r.arguments);
@@ -104,6 +112,6 @@ LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
     }
     qint64 pid = 0;
     if (!process.startDetached(&pid) || pid == 0)
-        return {0, process.errorString(), name};
-    return {pid, {}, name};
+        return {0, process.errorString(), name, LaunchFailure::Other};
+    return {pid, {}, name, LaunchFailure::None};
 }

@@ -22,7 +22,8 @@ public:
 
     // What a line resolves to, without starting anything; empty program and a reason when
     // nothing can be started.
-    StandIns::Launch resolve(const QString& commandLine, QString* reason) const;
+    StandIns::Launch resolve(const QString& commandLine, QString* reason,
+                             LaunchFailure* failure = nullptr) const;
 
     static QString defaultHoldProgram();
 

@@ -43,6 +43,19 @@ QByteArray cp932(const QString& s)
     return enc.encode(s);
 }
 
+// A file Wine writes in UTF-16 LE with its byte-order mark, as far as it is written yet.
+QString utf16File(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = f.readAll();
+    if (bytes.size() < 2)
+        return {};
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -107,7 +120,8 @@ void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, co
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing};
+    const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
+                            fakes.drives,  fakes.printing, fakes.registry};
     QString interpreter = host;
     fakes.dialogs.inputAnswers = {answer};
     ScriptActions::run(services, interpreter, scriptPath, {T::RunPrompt, T::RunTitle});
@@ -144,17 +158,8 @@ void tst_WineHosts::guiHost()
 {
     const QString out = m_scripts + QStringLiteral("/gui.out");
     runScript(QStringLiteral("WSCRIPT.EXE"), m_scripts + QStringLiteral("/gui.vbs"), QStringLiteral("p q"));
-    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(out).size() > 0; }, 180000),
-             "the GUI host wrote nothing");
-    QTest::qWait(500);
-    QFile f(out);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString written =
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(f.readAll().constData() + 2));
-    if (m_japanese)
-        QCOMPARE(written.left(7), QStringLiteral("こんにちは 2"));
-    else
-        QVERIFY2(written.endsWith(QStringLiteral(" 2")), qPrintable(written));
+    const QString expected = m_japanese ? QStringLiteral("こんにちは 2") : QStringLiteral(" 2");
+    QTRY_VERIFY2_WITH_TIMEOUT(utf16File(out).endsWith(expected), "the GUI host wrote nothing", 180000);
 }
 
 // No Script Encoder comes with Debian: a copy of Wine's console host stands in for one, and
@@ -177,20 +182,16 @@ void tst_WineHosts::encoderUnderWine()
 
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing};
+    const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
+                            fakes.drives,  fakes.printing, fakes.registry};
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
     fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
     ScriptActions::encode(services, source, QStringLiteral(".VBE"));
     QCOMPARE(fakes.dialogs.described().value(1), QString());
 
     const QString out = source + QStringLiteral(".out");
-    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(out).size() > 0; }, 180000), "the encoder wrote nothing");
-    QTest::qWait(500);
-    QFile f(out);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString written =
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(f.readAll().constData() + 2));
-    QCOMPARE(written, QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        utf16File(out), QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")), 180000);
 }
 
 QTEST_GUILESS_MAIN(tst_WineHosts)

@@ -5,6 +5,7 @@
 #include "Drives.h"
 #include "Launcher.h"
 #include "Printing.h"
+#include "Registry.h"
 #include "Services.h"
 #include "SettingsArea.h"
 
@@ -73,7 +74,7 @@ public:
         bool operator==(const Call&) const = default;
     };
     QList<Call> calls;
-    LaunchResult result{4242, {}, {}};
+    LaunchResult result{4242, {}, {}, LaunchFailure::None};
     QStringList lines() const
     {
         QStringList out;
@@ -160,6 +161,33 @@ public:
     }
 };
 
+// Values put in by the test, under "root\\key" and the lower-case name.
+class FakeRegistry final : public Registry {
+public:
+    QHash<QString, RegValue> values;
+    mutable QStringList log; // "0x80000000\\.htm|" for each query
+    void set(quint32 root, const QString& key, const QString& name, const RegValue& v)
+    {
+        values.insert(path(root, key, name), v);
+    }
+    static RegValue string(const QString& text, quint32 type = RegType::String)
+    {
+        QByteArray data(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        return {type, data + QByteArray(2, '\0')};
+    }
+    std::optional<RegValue> query(quint32 root, const QString& key, const QString& name) const override
+    {
+        log.append(path(root, key, name));
+        const auto it = values.constFind(path(root, key, name));
+        return it == values.cend() ? std::nullopt : std::optional<RegValue>(*it);
+    }
+    static QString path(quint32 root, const QString& key, const QString& name)
+    {
+        return QStringLiteral("0x") + QString::number(root, 16) + u'\\' + key.toLower() + u'|' +
+               name.toLower();
+    }
+};
+
 // The fakes, wired as the windows expect them.
 struct FakeServices {
     FakeDialogs dialogs;
@@ -168,5 +196,6 @@ struct FakeServices {
     FakeClock clock;
     FakeDrives drives;
     FakePrinting printing;
-    Services services() { return {dialogs, launcher, settings, clock, drives, printing}; }
+    FakeRegistry registry;
+    Services services() { return {dialogs, launcher, settings, clock, drives, printing, registry}; }
 };

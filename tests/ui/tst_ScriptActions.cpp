@@ -288,7 +288,8 @@ void tst_ScriptActions::launchFailureIsReportedAndSurvived()
 {
     // The settings cannot be read: "Error" is taken for the encoder's path, and fails to start.
     m_fakes.settings.failReads = true;
-    m_fakes.launcher.result = {0, QStringLiteral("プログラムが見つかりません。"), QStringLiteral("Error")};
+    m_fakes.launcher.result = {0, QStringLiteral("プログラムが見つかりません。"), QStringLiteral("Error"),
+                               LaunchFailure::NotFound};
     m_main->selectedFile = QStringLiteral("/s/a.vbs");
     m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault, FakeDialogs::AcceptDefault};
     perform({"click:btnEncode", "click:btnRun"});
@@ -351,7 +352,7 @@ void tst_ScriptActions::commandLinesReachThePrograms()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing});
+    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing, f.registry});
     f.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"),
                              dir.path() + QStringLiteral("/my enc/enc"));
     m_main->selectedFile = QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path());

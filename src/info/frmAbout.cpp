@@ -1,0 +1,162 @@
+#include "frmAbout.h"
+
+#include "AppIcon.h"
+#include "Dialogs.h"
+#include "Launcher.h"
+#include "LinkLabel.h"
+#include "Registry.h"
+#include "TextCodec.h"
+#include "Twips.h"
+#include "frmAboutTexts.h"
+#include "mdlUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QtEndian>
+
+namespace T = frmAboutText;
+
+namespace {
+
+template <class W, class... Args> W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
+{
+    auto* w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, const QColor& colour)
+{
+    auto* f = place<QFrame>(parent, name, QRect(twips(x1), twips(y), twips(x2 - x1), 1));
+    f->setFrameShape(QFrame::NoFrame);
+    f->setAutoFillBackground(true);
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Window, colour);
+    f->setPalette(pal);
+    return f;
+}
+
+} // namespace
+
+frmAbout::frmAbout(const Services& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(T::Caption);
+    setAccessibleName(T::Caption);
+    setWindowIcon(appIcon());
+    setFixedSize(twips(5730), twips(4035));
+
+    picIcon = place<QLabel>(this, "picIcon", twipsRect(240, 240, 540, 540));
+    picIcon->setPixmap(appIcon().pixmap(twips(540), twips(540)));
+    picIcon->setAccessibleName(T::NameIcon);
+    lblTitle = place<QLabel>(this, "lblTitle", twipsRect(1050, 360, 3885, 480), T::Title);
+    QFont title(QStringLiteral("Arial Black"));
+    title.setPointSizeF(14.25);
+    title.setWeight(QFont::Black);
+    lblTitle->setFont(title);
+    lblVersion = place<QLabel>(this, "lblVersion", twipsRect(1800, 960, 1965, 270), T::Version);
+    QFont gothic(QStringLiteral("ＭＳ Ｐゴシック"));
+    gothic.setPointSizeF(11.25);
+    lblVersion->setFont(gothic);
+    Label1 = place<QLabel>(this, "Label1", twipsRect(840, 1440, 4575, 255), T::Copyright);
+    Label2 = place<QLabel>(this, "Label2", twipsRect(1200, 1905, 900, 225), T::MailLabel);
+    lblAddress = place<LinkLabel>(this, "lblAddress", twipsRect(2160, 1890, 1950, 255), T::MailAddress);
+    Label3 = place<QLabel>(this, "Label3", twipsRect(1200, 2265, 900, 225), T::HomeLabel);
+    lblURL = place<LinkLabel>(this, "lblURL", twipsRect(2160, 2250, 2910, 255), T::HomePage);
+    line(this, "Line1_0", 90, 5654, 2760, QColor(0x80, 0x80, 0x80));
+    line(this, "Line1_1", 105, 5654, 2775, Qt::white);
+    cmdOK = place<QPushButton>(this, "cmdOK", twipsRect(4200, 2880, 1380, 345), T::Ok);
+    cmdOK->setAccessibleName(T::Ok);
+    cmdOK->setDefault(true);
+    lblDescription = place<QLabel>(this, "lblDescription", twipsRect(360, 2880, 3705, 1050), T::Description);
+    lblDescription->setWordWrap(true);
+    lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cmdSysInfo = place<QPushButton>(this, "cmdSysInfo", twipsRect(4200, 3360, 1380, 345), T::SysInfo);
+    cmdSysInfo->setAccessibleName(QString(T::SysInfo).remove(u'&'));
+    for (QLabel* l : {picIcon, lblTitle, lblVersion, lblDescription, Label1, Label2, Label3})
+        if (l->accessibleName().isEmpty())
+            l->setAccessibleName(l->text());
+
+    QWidget::setTabOrder(cmdOK, cmdSysInfo);
+    QWidget::setTabOrder(cmdSysInfo, lblAddress);
+    QWidget::setTabOrder(lblAddress, lblURL);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+    connect(lblURL, &LinkLabel::clicked, this, &frmAbout::lblURL_Click);
+    connect(lblAddress, &LinkLabel::clicked, this, &frmAbout::lblAddress_Click);
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
+
+bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name, QString& value) const
+{
+    const std::optional<RegValue> v = m_services.registry.query(root, key, name);
+    if (!v) {
+        value.clear();
+        return false;
+    }
+    QByteArray data = RegFile::ansiData(*v);
+    if (data.size() > 1024) {
+        value.clear();
+        return false;
+    }
+    // The reported size, less a final NUL; a NUL inside stays.
+    if (data.endsWith('\0'))
+        data.chop(1);
+    if (v->type == RegType::String) {
+        value = TextCodec::decode(data, TextEncoding::Cp932);
+    } else if (v->type == RegType::Dword) {
+        QByteArray four = v->data.left(4);
+        four.resize(4, '\0');
+        value = mdlUtils::hexNumber(qFromLittleEndian<quint32>(four.constData()));
+    }
+    return true;
+}
+
+void frmAbout::StartSysInfo()
+{
+    const QString exe = QStringLiteral("MSINFO32.EXE");
+    sysInfoPath.clear();
+    bool found =
+        GetKeyValue(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+                    QStringLiteral("PATH"), sysInfoPath);
+    if (!found) {
+        sysInfoPath.clear();
+        if (GetKeyValue(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                        QStringLiteral("MSINFO"), sysInfoPath) &&
+            QFileInfo(sysInfoPath + u'/' + exe).isFile()) {
+            sysInfoPath += u'/' + exe;
+            found = true;
+        }
+    }
+    if (found && m_services.launcher.Shell(sysInfoPath, WindowStyle::NormalFocus))
+        return;
+    m_services.dialogs.MsgBox(T::NoSysInfo, MsgFlags::OkOnly);
+}
+
+void frmAbout::lblURL_Click()
+{
+    if (!mdlUtils::webOpen(m_services.registry, m_services.dialogs, m_services.launcher, T::HomePage))
+        m_services.dialogs.MsgBox(T::BadSetup, MsgFlags::Critical, T::AppTitle);
+}
+
+void frmAbout::lblAddress_Click()
+{
+    if (!m_services.launcher.Shell(T::MailCommand + T::MailAddress, WindowStyle::MinimizedFocus))
+        m_services.dialogs.MsgBox(T::BadSetup, MsgFlags::Critical, T::AppTitle);
+}
