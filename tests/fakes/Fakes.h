@@ -86,6 +86,8 @@ public:
     LaunchResult Shell(const QString& commandLine, int windowStyle) override
     {
         calls.append({commandLine, windowStyle});
+        if (commandLine.trimmed().isEmpty())
+            return {0, QStringLiteral("empty"), {}, LaunchFailure::EmptyCommand};
         return result;
     }
 };
@@ -103,6 +105,7 @@ public:
     mutable QStringList log;        // "read Key", "write Key=Value"
     bool failReads = false;
     bool failWrites = false;
+    QStringList failKeys; // writes of these keys fail
 
     std::optional<QString> read(const QString& app, const QString& section, const QString& key,
                                 const QString& def) const override
@@ -115,7 +118,7 @@ public:
     bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
     {
         log.append(QStringLiteral("write ") + key + u'=' + value);
-        if (failWrites)
+        if (failWrites || failKeys.contains(key))
             return false;
         values.insert(app + u'/' + section + u'/' + key, value);
         return true;
