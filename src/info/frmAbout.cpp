@@ -52,6 +52,9 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
     setAccessibleName(T::Caption);
     setWindowIcon(appIcon());
     setFixedSize(twips(5730), twips(4035));
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPointSizeF(9);
+    setFont(windowFont);
 
     picIcon = place<QLabel>(this, "picIcon", twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(appIcon().pixmap(twips(540), twips(540)));
@@ -66,9 +69,9 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
     gothic.setPointSizeF(11.25);
     lblVersion->setFont(gothic);
     Label1 = place<QLabel>(this, "Label1", twipsRect(840, 1440, 4575, 255), T::Copyright);
-    Label2 = place<QLabel>(this, "Label2", twipsRect(1200, 1905, 900, 225), T::MailLabel);
+    Label2 = place<QLabel>(this, "Label2", twipsRect(1200, 1905, 960, 225), T::MailLabel);
     lblAddress = place<LinkLabel>(this, "lblAddress", twipsRect(2160, 1890, 1950, 255), T::MailAddress);
-    Label3 = place<QLabel>(this, "Label3", twipsRect(1200, 2265, 900, 225), T::HomeLabel);
+    Label3 = place<QLabel>(this, "Label3", twipsRect(1200, 2265, 960, 225), T::HomeLabel);
     lblURL = place<LinkLabel>(this, "lblURL", twipsRect(2160, 2250, 2910, 255), T::HomePage);
     line(this, "Line1_0", 90, 5654, 2760, QColor(0x80, 0x80, 0x80));
     line(this, "Line1_1", 105, 5654, 2775, Qt::white);
