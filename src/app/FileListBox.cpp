@@ -54,3 +54,14 @@ void FileListBox::refresh()
     }
     viewport()->update();
 }
+
+bool FileListBox::selectName(const QString& name)
+{
+    const qsizetype row = m_model->stringList().indexOf(name);
+    if (row < 0)
+        return false;
+    const QModelIndex index = m_model->index(int(row));
+    setCurrentIndex(index);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    return true;
+}

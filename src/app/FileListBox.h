@@ -16,6 +16,8 @@ public:
     bool setPath(const QString& path);
     // Reads the folder again, keeping the selected file selected without choosing it anew.
     void refresh();
+    // Selects the file of that name, choosing it; false when the folder has none.
+    bool selectName(const QString& name);
     QString fileName() const;
     QStringList fileNames() const;
 

@@ -6,6 +6,8 @@
 #include "Drives.h"
 #include "EditDispatch.h"
 #include "FileListBox.h"
+#include "Launch.h"
+#include "Launcher.h"
 #include "PreviewLoader.h"
 #include "ScriptActions.h"
 #include "ScriptFiles.h"
@@ -17,9 +19,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -148,9 +153,10 @@ void frmMain::createMenus()
     auto separator = [](QMenu* menu, const char* name) {
         menu->addSeparator()->setObjectName(QLatin1String(name));
     };
-    auto submenu = [](QWidget* parent, const char* name, const QString& caption) {
+    auto submenu = [this](QWidget* parent, const char* name, const QString& caption) {
         auto* m = new QMenu(caption, parent);
         m->setObjectName(QLatin1String(name));
+        m->installEventFilter(this);
         return m;
     };
 
@@ -248,6 +254,14 @@ void frmMain::installHints()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // F1 on a highlighted menu entry: its topic.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            const QAction* a = menu->activeAction();
+            showHelp(a ? a->property(HelpTopic).toInt() : 0);
+            return true;
+        }
+    }
     const auto it = m_hints.constFind(watched);
     if (it == m_hints.cend())
         return QMainWindow::eventFilter(watched, event);
@@ -270,6 +284,19 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_F1) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    // The focused control's topic, or that of the control it belongs to.
+    int topic = 0;
+    for (QWidget* w = focusWidget(); w && w != this && !topic; w = w->parentWidget())
+        topic = w->property(HelpTopic).toInt();
+    showHelp(topic);
 }
 
 bool frmMain::event(QEvent* event)
@@ -407,6 +434,7 @@ void frmMain::connectActions()
     connect(btnOption, &QPushButton::clicked, this, &frmMain::btnOption_Click);
     connect(mnuToolOption, &QAction::triggered, this, &frmMain::mnuToolOption_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(mnuHelpVOXTool, &QAction::triggered, this, &frmMain::mnuHelpVOXTool_Click);
     connect(btnRun, &QPushButton::clicked, this, &frmMain::btnRun_Click);
     connect(mnuFileRun, &QAction::triggered, this, &frmMain::mnuFileRun_Click);
     connect(btnEncode, &QPushButton::clicked, this, &frmMain::btnEncode_Click);
@@ -561,6 +589,38 @@ void frmMain::mnuToolOption_Click()
 void frmMain::mnuHelpAbout_Click()
 {
     showOne<frmAbout>(m_about, m_services, this);
+}
+
+namespace {
+// The manual at `path`, or, when there is none, the one installed with the program.
+QString manualAt(const QString& path)
+{
+    if (QFileInfo(path).isFile())
+        return path;
+    const QFileInfo installed(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillet/") +
+                              frmMainText::HelpFileName);
+    return installed.isFile() ? installed.canonicalFilePath() : path;
+}
+} // namespace
+
+void frmMain::mnuHelpVOXTool_Click()
+{
+    // The working folder of the moment, not the one of the start.
+    const QString path = QDir::currentPath() + u'/' + T::HelpFileName;
+    launchOrReport(m_services.launcher, m_services.dialogs, QStringLiteral("hh.exe ") + manualAt(path),
+                   WindowStyle::NormalFocus);
+}
+
+void frmMain::showHelp(int topic)
+{
+    const QString mapid = topic > 0 ? QStringLiteral("-mapid %1 ").arg(topic) : QString();
+    launchOrReport(m_services.launcher, m_services.dialogs,
+                   QStringLiteral("hh.exe ") + mapid + manualAt(m_helpFile), WindowStyle::NormalFocus);
+}
+
+void frmMain::selectScript(const QString& name)
+{
+    fldFileList->selectName(name);
 }
 
 void frmMain::btnRun_Click()

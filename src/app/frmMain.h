@@ -39,6 +39,8 @@ public:
     QString statusText() const;
     void setStatusText(const QString& text);
     QString helpFile() const { return m_helpFile; }
+    // Selects the script `name` of the shown folder, as a click in the file list would.
+    void selectScript(const QString& name);
     // The kind whose option button is selected, tested in the order VBS, JS, Perl.
     ScriptKind selectedKind() const;
 
@@ -48,6 +50,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -77,6 +80,9 @@ private:
     void btnOption_Click();
     void mnuToolOption_Click();
     void mnuHelpAbout_Click();
+    void mnuHelpVOXTool_Click();
+    // Opens the manual at `topic`, or at its first page for 0.
+    void showHelp(int topic);
     void btnRun_Click();
     void mnuFileRun_Click();
     void btnEncode_Click();

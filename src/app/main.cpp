@@ -5,6 +5,8 @@
 #include "frmSplash.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 int main(int argc, char* argv[])
 {
@@ -13,10 +15,26 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(appIcon());
     installFontSubstitutes();
 
+    // A script named on the command line (as the desktop's "open with" passes it): start in
+    // its folder with it chosen.
+    QString script;
+    if (argc > 1) {
+        const QFileInfo fi(QString::fromLocal8Bit(argv[1]));
+        if (fi.isFile()) {
+            QDir::setCurrent(fi.absolutePath());
+            script = fi.fileName();
+        }
+    }
+
     SystemServices system;
     const Services services = system.services();
 
-    auto* splash = new frmSplash([&services]() -> QWidget* { return new frmMain(services); });
+    auto* splash = new frmSplash([&services, script]() -> QWidget* {
+        auto* main = new frmMain(services);
+        if (!script.isEmpty())
+            main->selectScript(script);
+        return main;
+    });
     splash->show();
     return QApplication::exec();
 }
