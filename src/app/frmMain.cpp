@@ -8,6 +8,7 @@
 #include "FileListBox.h"
 #include "Launch.h"
 #include "Launcher.h"
+#include "Place.h"
 #include "PreviewLoader.h"
 #include "ScriptActions.h"
 #include "ScriptFiles.h"
@@ -38,14 +39,6 @@ namespace T = frmMainText;
 namespace {
 
 constexpr char HelpTopic[] = "helpTopic";
-
-template <class W, class... Args> W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
-{
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "IniDocument.h"
 
+#include "HexDigit.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -9,18 +11,6 @@ namespace {
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\r';
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
 }
 
 QStringView trimBlanks(QStringView s)

@@ -1,5 +1,6 @@
 #include "RegFile.h"
 
+#include "HexDigit.h"
 #include "TextCodec.h"
 
 #include <QtEndian>
@@ -33,18 +34,6 @@ QStringView trimBlanks(QStringView s)
     while (e > b && isBlank(s[e - 1]))
         --e;
     return s.sliced(b, e - b);
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
 }
 
 // One to eight hex digits, as in "dword:" and "hex(N)".

@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Launcher.h"
 #include "LinkLabel.h"
+#include "Place.h"
 #include "Registry.h"
 #include "TextCodec.h"
 #include "Twips.h"
@@ -20,14 +21,6 @@
 namespace T = frmAboutText;
 
 namespace {
-
-template <class W, class... Args> W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
-{
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
 
 QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, const QColor& colour)
 {

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "Dialogs.h"
+#include "Place.h"
 #include "Twips.h"
 #include "frmOptionTexts.h"
 #include "mdlUtils.h"
@@ -14,18 +15,6 @@
 #include <QPushButton>
 
 namespace T = frmOptionText;
-
-namespace {
-
-template <class W, class... Args> W* place(QWidget* parent, const char* name, QRect geometry, Args&&... args)
-{
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-} // namespace
 
 frmOption::frmOption(const Services& services, QWidget* parent)
     : QDialog(parent)

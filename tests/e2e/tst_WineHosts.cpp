@@ -37,12 +37,6 @@ private:
 
 namespace {
 
-QByteArray cp932(const QString& s)
-{
-    QStringEncoder enc("CP932");
-    return enc.encode(s);
-}
-
 // A file Wine writes in UTF-16 LE with its byte-order mark, as far as it is written yet.
 QString utf16File(const QString& path)
 {

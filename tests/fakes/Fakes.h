@@ -12,9 +12,27 @@
 #include <QHash>
 #include <QList>
 #include <QPrinter>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <functional>
+
+// Text as a script file in code page 932 holds it.
+inline QByteArray cp932(const QString& s)
+{
+    QStringEncoder enc("CP932");
+    return enc.encode(s);
+}
+
+// A message box and an input box as FakeDialogs::Call::describe() writes them.
+inline QString box(int flags, const QString& title, const QString& text)
+{
+    return QStringList{QStringLiteral("MsgBox"), QString::number(flags), title, text}.join(u'|');
+}
+inline QString input(const QString& title, const QString& prompt, const QString& def)
+{
+    return QStringList{QStringLiteral("InputBox"), title, prompt, def}.join(u'|');
+}
 
 // Records every box the program would show and answers from a script, in order.
 class FakeDialogs final : public Dialogs {

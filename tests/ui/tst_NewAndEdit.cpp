@@ -51,18 +51,9 @@ private:
 };
 
 namespace {
-QByteArray cp932(const QString& s)
+QString newInput(const QString& prompt)
 {
-    QStringEncoder enc("CP932");
-    return enc.encode(s);
-}
-QString box(int flags, const QString& title, const QString& text)
-{
-    return QStringList{QStringLiteral("MsgBox"), QString::number(flags), title, text}.join(u'|');
-}
-QString input(const QString& prompt)
-{
-    return QStringList{QStringLiteral("InputBox"), T::NewTitle, prompt, T::NewDefault}.join(u'|');
+    return input(T::NewTitle, prompt, T::NewDefault);
 }
 } // namespace
 
@@ -211,36 +202,36 @@ void tst_NewAndEdit::newScript_data()
     const QStringList vbs{"click:selVBS", "click:btnNew"};
     const QString kind = QStringList{"MsgBox", "0", "", "VBScriptを作成します"}.join(u'|');
     QTest::newRow("a name left empty ends it")
-        << vbs << QByteArray() << QStringList{""} << QList<int>{} << QStringList{kind, input(T::NewPrompt)}
+        << vbs << QByteArray() << QStringList{""} << QList<int>{} << QStringList{kind, newInput(T::NewPrompt)}
         << QString() << QByteArray() << false;
     QTest::newRow("no kind chosen yet, though VBS shows selected")
         << QStringList{"click:btnNew"} << QByteArray() << QStringList{d} << QList<int>{}
-        << QStringList{input(T::NewPrompt), box(48, "Quillet", T::NewNoKind)} << QString() << QByteArray()
+        << QStringList{newInput(T::NewPrompt), box(48, "Quillet", T::NewNoKind)} << QString() << QByteArray()
         << false;
     QTest::newRow("a typed extension stays in the name")
         << QStringList{"click:selJS", "click:btnNew"} << QByteArray() << QStringList{"test.js"}
         << QList<int>{}
         << QStringList{QStringList{"MsgBox", "0", "", "JavaScriptを作成します"}.join(u'|'),
-                       input(T::NewPrompt)}
+                       newInput(T::NewPrompt)}
         << "test.js.js" << QByteArray() << true;
     QTest::newRow("existing, Yes: exactly the five lines")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::Yes}
-        << QStringList{kind, input(T::NewPrompt), ask} << "NewFile.vbs" << QByteArray() << true;
+        << QStringList{kind, newInput(T::NewPrompt), ask} << "NewFile.vbs" << QByteArray() << true;
     QTest::newRow("existing, No: appended")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::No}
-        << QStringList{kind, input(T::NewPrompt), ask} << "NewFile.vbs" << old << true;
+        << QStringList{kind, newInput(T::NewPrompt), ask} << "NewFile.vbs" << old << true;
     QTest::newRow("existing, Cancel: untouched, no editor")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::Cancel}
-        << QStringList{kind, input(T::NewPrompt), ask} << QString() << QByteArray() << false;
+        << QStringList{kind, newInput(T::NewPrompt), ask} << QString() << QByteArray() << false;
     QTest::newRow("menu: appends without a question")
         << QStringList{"click:selVBS", "menu:mnuFileNew"} << old << QStringList{d} << QList<int>{}
-        << QStringList{kind, input(T::NewMenuPrompt)} << "NewFile.vbs" << old << true;
+        << QStringList{kind, newInput(T::NewMenuPrompt)} << "NewFile.vbs" << old << true;
     QTest::newRow("\"*\" is a character, not a pattern")
-        << vbs << old << QStringList{"*"} << QList<int>{} << QStringList{kind, input(T::NewPrompt)} << "*.vbs"
-        << QByteArray() << true;
+        << vbs << old << QStringList{"*"} << QList<int>{} << QStringList{kind, newInput(T::NewPrompt)}
+        << "*.vbs" << QByteArray() << true;
     QTest::newRow("a name into a folder that does not exist")
         << vbs << QByteArray() << QStringList{"no such/x"} << QList<int>{}
-        << QStringList{kind, input(T::NewPrompt),
+        << QStringList{kind, newInput(T::NewPrompt),
                        box(16, "Quillet", T::NewFailed + "\r\n%1/no such/x.vbs\r\nフォルダがありません。")}
         << QString() << QByteArray() << false;
 }
@@ -377,7 +368,7 @@ void tst_NewAndEdit::editDispatch_data()
     QTest::newRow("nothing chosen, Yes: the New dialogue")
         << "notepad.exe"
         << "" << QStringList{"click:btnEdit"} << QList<int>{MsgResult::Yes}
-        << QStringList{noFile, input(T::NewPrompt)} << QStringList{} << "";
+        << QStringList{noFile, newInput(T::NewPrompt)} << QStringList{} << "";
     QTest::newRow("nothing chosen, menu: the editor gets the words, and they stay")
         << "notepad.exe"
         << "" << QStringList{"menu:mnuFileOpen", "click:btnEdit"} << QList<int>{} << QStringList{}

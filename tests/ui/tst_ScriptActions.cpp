@@ -43,15 +43,6 @@ const QString Entries[] = {QStringLiteral("mnuToolScrJS"), QStringLiteral("mnuTo
                            QStringLiteral("mnuToolScrPLS"), QStringLiteral("mnuToolIpriWSCR"),
                            QStringLiteral("mnuToolIpriCSCR")};
 
-QString box(int flags, const QString& title, const QString& text)
-{
-    return QStringList{QStringLiteral("MsgBox"), QString::number(flags), title, text}.join(u'|');
-}
-
-QString input(const QString& title, const QString& prompt, const QString& def)
-{
-    return QStringList{QStringLiteral("InputBox"), title, prompt, def}.join(u'|');
-}
 } // namespace
 
 void tst_ScriptActions::init()
@@ -352,7 +343,8 @@ void tst_ScriptActions::commandLinesReachThePrograms()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_main = new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing, f.registry});
+    m_main =
+        new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing, f.registry});
     f.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"),
                              dir.path() + QStringLiteral("/my enc/enc"));
     m_main->selectedFile = QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path());

@@ -57,18 +57,6 @@ private:
     QTemporaryDir* m_dir = nullptr;
 };
 
-namespace {
-QByteArray cp932(const QString& s)
-{
-    QStringEncoder enc("CP932");
-    return enc.encode(s);
-}
-QString box(int flags, const QString& title, const QString& text)
-{
-    return QStringList{QStringLiteral("MsgBox"), QString::number(flags), title, text}.join(u'|');
-}
-} // namespace
-
 void tst_frmEdit::init()
 {
     m_fakes = {};

@@ -49,7 +49,7 @@ private:
 namespace {
 QString box(const QString& text)
 {
-    return QStringLiteral("MsgBox|0||") + text;
+    return box(0, {}, text);
 }
 QString stored(const MemorySettings& s, const char* key)
 {
