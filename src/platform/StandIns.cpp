@@ -213,11 +213,12 @@ Launch find(const QString& name, const QString& rest, const Context& c, QString*
                          QStringLiteral("geany")});
         const QString file = wholeRestAsPath(rest);
         if (path.isEmpty()) {
-            // Wine's own notepad, as the last resort; it reads code page 932 like the original.
+            // Wine's own notepad, as the last resort; under a Japanese locale it reads code page 932.
             QString wineReason;
-            Launch wine =
-                underWine(name, QStringLiteral("notepad.exe"),
-                          file.isEmpty() ? QStringList() : QStringList{wineForm(file)}, c, &wineReason);
+            Launch wine = underWine(
+                name, QStringLiteral("notepad.exe"),
+                file.isEmpty() ? QStringList() : QStringList{file.startsWith(u'/') ? wineForm(file) : file},
+                c, &wineReason);
             if (wine.program.isEmpty())
                 *reason = NotInstalled.arg(name, QStringLiteral("gedit, kate, mousepad, wine"));
             return wine;
