@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
@@ -14,6 +17,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setWindowIcon(appIcon());
     installFontSubstitutes();
+    // The platform's own dialogs (print, file) speak the program's language.
+    QTranslator qtbase;
+    if (qtbase.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtbase);
 
     // A script named on the command line (as the desktop's "open with" passes it): start in
     // its folder with it chosen.
