@@ -21,6 +21,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void menuOpensTheWorkingFoldersManual();
+    void menuFallsBackToTheInstalledManual_data();
     void menuFallsBackToTheInstalledManual();
     void f1OpensTheFocusedControlsTopic_data();
     void f1OpensTheFocusedControlsTopic();
@@ -83,13 +84,21 @@ void tst_Help::menuOpensTheWorkingFoldersManual()
              (QStringList{m_dir->path() + QStringLiteral("/my"), QStringLiteral("tools/quillet.chm")}));
 }
 
+void tst_Help::menuFallsBackToTheInstalledManual_data()
+{
+    QTest::addColumn<QString>("folder"); // empty: the test's own, which has no manual
+    QTest::newRow("a folder without a manual") << QString();
+    QTest::newRow("the root, whose //quillet.chm is missing") << QStringLiteral("/");
+}
+
 void tst_Help::menuFallsBackToTheInstalledManual()
 {
-    // The folder of the moment counts, not the one of the start.
-    QDir::setCurrent(m_dir->path());
-    m_main->findChild<QAction*>(QStringLiteral("mnuHelpVOXTool"))->trigger();
+    QFETCH(QString, folder);
     if (installedManual().isEmpty())
         QSKIP("the manual was not built (chmcmd missing)");
+    // The folder of the moment counts, not the one of the start.
+    QDir::setCurrent(folder.isEmpty() ? m_dir->path() : folder);
+    m_main->findChild<QAction*>(QStringLiteral("mnuHelpVOXTool"))->trigger();
     QCOMPARE(m_fakes.launcher.lines(), QStringList{"1|hh.exe " + installedManual()});
     QCOMPARE(m_main->helpFile(), m_folder + QStringLiteral("/quillet.chm"));
 }
