@@ -1,12 +1,14 @@
 // Script browser figures, each beside a floor measured in the same run:
 //   a folder of 100,000 entries listed and sorted  vs  a bare readdir of it;
-//   a 20 MB code page 932 script's first screen     vs  reading and decoding the file;
+//   a 20 MB code page 932 script's first screen     vs  reading and decoding the file,
+//   and the same script opened and saved in the internal editor;
 //   the longest blocking step while the rest loads;
 //   one arrow-key step through 1,000 files of 10 KB vs  reading and decoding one of them.
 #include "FileListBox.h"
 #include "PreviewLoader.h"
 #include "SystemServices.h"
 #include "TextCodec.h"
+#include "frmEdit.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -136,6 +138,22 @@ void benchBigFile(const QString& root)
                 "  whole file loaded             %8.1f ms   longest blocking step %.1f ms (%d blocks)\n",
                 lines, readDecode, firstScreen, firstScreen / readDecode, total, longest,
                 view.document()->blockCount());
+
+    // The internal editor takes the whole file at once, since a cut text saved back would
+    // lose the rest; saving writes it all again.
+    SystemServices system(root + QStringLiteral("/cfg"));
+    t.restart();
+    frmEdit* editor = frmEdit::openFile(system.services(), path);
+    editor->repaint();
+    const double opened = ms(t);
+    bool saved = false;
+    t.restart();
+    editor->saveWsh(root + QStringLiteral("/copy.vbs"), saved);
+    const double save = ms(t);
+    delete editor;
+    std::printf("  internal editor: opened       %8.1f ms   (%.2fx floor)\n"
+                "  internal editor: saved        %8.1f ms   (%.2fx floor)%s\n",
+                opened, opened / readDecode, save, save / readDecode, saved ? "" : "  SAVE FAILED");
 }
 
 void benchWalk(const QString& root)
