@@ -1,27 +1,10 @@
 #include "IniDocument.h"
 
-#include "HexDigit.h"
+#include "TextScan.h"
 
 #include <QStringDecoder>
 
 namespace {
-
-// A stray CR counts as blank: whether a line means a section or a key must not depend
-// on how it ends.
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\r';
-}
-
-QStringView trimBlanks(QStringView s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.sliced(b, e - b);
-}
 
 // One table for both directions: the character and the letter that stands for it after '\\'.
 struct Escape {

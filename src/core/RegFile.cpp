@@ -1,7 +1,7 @@
 #include "RegFile.h"
 
-#include "HexDigit.h"
 #include "TextCodec.h"
+#include "TextScan.h"
 
 #include <QtEndian>
 
@@ -20,21 +20,6 @@ constexpr Root Roots[] = {
     {u"HKEY_CLASSES_ROOT", u"HKCR"}, {u"HKEY_CURRENT_USER", u"HKCU"},   {u"HKEY_LOCAL_MACHINE", u"HKLM"},
     {u"HKEY_USERS", u"HKU"},         {u"HKEY_CURRENT_CONFIG", u"HKCC"},
 };
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\r';
-}
-
-QStringView trimBlanks(QStringView s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.sliced(b, e - b);
-}
 
 // One to eight hex digits, as in "dword:" and "hex(N)".
 std::optional<quint32> parseHexNumber(QStringView s)

@@ -57,9 +57,11 @@ QString errorText(int number)
     return QStringLiteral("エラー ") + QString::number(number) + QStringLiteral(": ") + description;
 }
 
-QString hexNumber(quint32 n)
+QString numberText(const RegValue& value)
 {
-    return QStringLiteral("&h") + QString::number(n, 16).toUpper();
+    QByteArray four = value.data.left(4);
+    four.resize(4, '\0');
+    return QStringLiteral("&h") + QString::number(qFromLittleEndian<quint32>(four.constData()), 16).toUpper();
 }
 
 QString GetKeyValue(const Registry& registry, Dialogs& dialogs, quint32 root, const QString& key,
@@ -84,11 +86,8 @@ QString GetKeyValue(const Registry& registry, Dialogs& dialogs, quint32 root, co
     case RegType::String:
     case RegType::ExpandString:
         return text;
-    case RegType::Dword: {
-        QByteArray four = value->data.left(4);
-        four.resize(4, '\0');
-        return hexNumber(qFromLittleEndian<quint32>(four.constData()));
-    }
+    case RegType::Dword:
+        return numberText(*value);
     default:
         return {};
     }

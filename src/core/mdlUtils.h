@@ -5,6 +5,7 @@
 class Dialogs;
 class Launcher;
 class Registry;
+struct RegValue;
 class SettingsArea;
 
 namespace mdlUtils {
@@ -31,8 +32,9 @@ QString getBrowser(const Registry& registry, Dialogs& dialogs);
 // a program was started; when none was, an error box titled "mdlUtils.webOpen".
 bool webOpen(const Registry& registry, Dialogs& dialogs, Launcher& launcher, const QString& address);
 
-// "&h" and the number's hexadecimal digits, upper case, without leading zeros.
-QString hexNumber(quint32 n);
+// A number value (type 4) as "&h" and its hexadecimal digits, upper case, without
+// leading zeros.
+QString numberText(const RegValue& value);
 
 // The text and description of the error box of the helpers above.
 QString errorText(int number);

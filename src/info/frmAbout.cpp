@@ -16,7 +16,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QtEndian>
 
 namespace T = frmAboutText;
 
@@ -117,9 +116,7 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name
     if (v->type == RegType::String) {
         value = TextCodec::decode(data, TextEncoding::Cp932);
     } else if (v->type == RegType::Dword) {
-        QByteArray four = v->data.left(4);
-        four.resize(4, '\0');
-        value = mdlUtils::hexNumber(qFromLittleEndian<quint32>(four.constData()));
+        value = mdlUtils::numberText(*v);
     }
     return true;
 }
