@@ -10,6 +10,8 @@ constexpr int YesNo = 4;
 constexpr int Critical = 16;
 constexpr int Exclamation = 48;
 constexpr int Information = 64;
+// The second button, not the first, answers Enter: for questions whose safe answer is No.
+constexpr int DefaultButton2 = 256;
 } // namespace MsgFlags
 
 // The button that closed a message box.

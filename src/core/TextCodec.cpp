@@ -19,6 +19,9 @@ struct Cp932Table {
     char16_t single[256];
     bool lead[256];
     char16_t pair[64][256]; // lead 0x81..0x9F, 0xE0..0xFC folded into 0..62
+    // Codes whose character is written back with another code.
+    bool aliasedSingle[256];
+    bool aliasedPair[64][256];
     bool valid = false;
     bool asciiIsAscii = true; // lets the decoder copy runs of plain ASCII eight bytes at a time
 
@@ -42,6 +45,14 @@ struct Cp932Table {
             if (b < 0x80 && single[b] != b)
                 asciiIsAscii = false;
         }
+        QStringEncoder e(Cp932Name, QStringEncoder::Flag::Stateless);
+        auto aliased = [&e](char16_t c, QByteArrayView bytes) {
+            return c != Replacement && QByteArray(e.encode(QStringView(&c, 1))) != bytes;
+        };
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            aliasedSingle[b] = aliased(single[b], QByteArrayView(&c, 1));
+        }
         for (int l = 0; l < 256; ++l) {
             if (!lead[l])
                 continue;
@@ -49,15 +60,22 @@ struct Cp932Table {
                 const char bytes[2] = {char(l), char(t)};
                 const bool trail = (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC);
                 pair[leadIndex(l)][t] = trail ? one(bytes, 2) : Replacement;
+                aliasedPair[leadIndex(l)][t] = aliased(pair[leadIndex(l)][t], QByteArrayView(bytes, 2));
             }
         }
         valid = true;
     }
 };
 
-QString decodeCp932(QByteArrayView body)
+const Cp932Table& cp932Table()
 {
     static const Cp932Table table;
+    return table;
+}
+
+QString decodeCp932(QByteArrayView body)
+{
+    const Cp932Table& table = cp932Table();
     if (!table.valid)
         return QString::fromLatin1(body);
     QString out(body.size(), Qt::Uninitialized);
@@ -119,6 +137,29 @@ bool hasNonAscii(QByteArrayView bytes)
 }
 
 } // namespace
+
+bool hasAliasedCodes(QByteArrayView bytes)
+{
+    const Cp932Table& table = cp932Table();
+    if (!table.valid)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b >= 0x80 && table.lead[b] && p + 1 < end &&
+            table.pair[Cp932Table::leadIndex(b)][p[1]] != Replacement) {
+            if (table.aliasedPair[Cp932Table::leadIndex(b)][p[1]])
+                return true;
+            p += 2;
+            continue;
+        }
+        if (table.aliasedSingle[b])
+            return true;
+        ++p;
+    }
+    return false;
+}
 
 bool isValidUtf8(QByteArrayView bytes)
 {

@@ -48,4 +48,8 @@ std::optional<QByteArray> encode(QStringView text, TextEncoding encoding);
 
 bool isValidUtf8(QByteArrayView bytes);
 
+// Code page 932 bytes holding a code whose character is written back with another code
+// (NEC and IBM extensions share characters).
+bool hasAliasedCodes(QByteArrayView bytes);
+
 } // namespace TextCodec

@@ -1,6 +1,7 @@
 #include "frmEdit.h"
 
 #include "Dialogs.h"
+#include "NativeName.h"
 #include "Printing.h"
 #include "SafeFile.h"
 #include "Twips.h"
@@ -8,8 +9,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,8 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -44,6 +45,21 @@ QFont windowFont()
 
 frmEdit* frmEdit::openFile(const Services& services, const QString& path)
 {
+    if (s_window && !s_window->isSaved) {
+        // Refilling would throw away what the user typed.
+        s_window->raise();
+        s_window->activateWindow();
+        switch (s_window->m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {
+        case MsgResult::Yes:
+            if (!s_window->saveAsking(T::SaveFailed))
+                return s_window;
+            break;
+        case MsgResult::No:
+            break;
+        default:
+            return s_window;
+        }
+    }
     if (!s_window) {
         s_window = new frmEdit(services);
         s_window->Form_Load();
@@ -54,7 +70,6 @@ frmEdit* frmEdit::openFile(const Services& services, const QString& path)
     w->show();
     w->raise();
     w->activateWindow();
-    w->fldFileName->setText(path);
     w->load(path);
     // Ready for typing into the script, not into its path.
     w->fldEditSrc->setFocus(Qt::OtherFocusReason);
@@ -192,42 +207,46 @@ void frmEdit::fldEditSrc_Change()
 
 void frmEdit::reportOpenFailure(const QString& path, const QString& reason)
 {
-    m_services.dialogs.MsgBox(T::OpenFailed + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") + reason,
+    m_services.dialogs.MsgBox(T::OpenFailed + QStringLiteral("\r\n") + NativeName::display(path) +
+                                  QStringLiteral("\r\n") + reason,
                               MsgFlags::Exclamation, T::Title);
 }
 
 void frmEdit::load(const QString& path)
 {
-    QString text;
-    m_encoding = TextEncoding::Cp932;
-    m_crlf = true;
-    const QFileInfo fi(path);
-    QFile f(path);
-    if (fi.isDir()) {
-        reportOpenFailure(path, QStringLiteral("フォルダです。"));
-    } else if (fi.exists() && fi.size() > MaxFileSize) {
-        reportOpenFailure(path, T::TooLarge);
-    } else if (!f.open(QIODevice::ReadOnly)) {
-        reportOpenFailure(path, f.errorString());
+    m_fieldPath = path;
+    fldFileName->setText(NativeName::display(path));
+    const PosixFile::Read read = PosixFile::readRegular(path, MaxFileSize);
+    m_offered.reset();
+    if (!read.ok) {
+        reportOpenFailure(path, read.reason);
+        m_file = ScriptText();
+        m_path.clear();
+        m_stamp.reset();
+        // What is there was never shown, so a save must not silently put this text in its place.
+        m_unread = path;
     } else {
-        const QByteArray bytes = f.readAll();
-        TextCodec::DecodedFile decoded = TextCodec::decodeFile(bytes);
-        m_encoding = decoded.encoding;
-        m_crlf = TextCodec::usesCrLf(decoded.text);
-        text = TextCodec::toLf(std::move(decoded.text));
-        // Invalid bytes read as U+FFFD and would be written back as such.
-        if (text.contains(QChar(QChar::ReplacementCharacter))) {
-            const std::optional<QByteArray> back = TextCodec::encode(
-                m_crlf ? QString(text).replace(u'\n', QStringLiteral("\r\n")) : text, m_encoding);
-            if (m_encoding == TextEncoding::Cp932 || !back || *back != bytes)
-                m_services.dialogs.MsgBox(T::LossyText, MsgFlags::Exclamation, T::Title);
-        }
+        m_file = ScriptText(read.bytes);
+        m_path = path;
+        m_unread.clear();
+        m_stamp = read.stamp;
+        m_diskHash = qHash(read.bytes, 0);
+        if (m_file.hasUndecodableBytes())
+            m_services.dialogs.MsgBox(m_file.encoding() == TextEncoding::Cp932 ? T::LossyText
+                                                                               : T::LossyUnicodeText,
+                                      MsgFlags::Exclamation, T::Title);
     }
     m_loading = true;
-    fldEditSrc->setPlainText(text);
+    fldEditSrc->setPlainText(m_file.takeText());
     m_loading = false;
     // Loading is not a change: an untouched file closes without a question.
     isSaved = true;
+}
+
+QString frmEdit::targetPath() const
+{
+    const QString shown = fldFileName->text();
+    return shown == NativeName::display(m_fieldPath) ? m_fieldPath : shown;
 }
 
 void frmEdit::saveWsh(const QString& path, bool& success)
@@ -235,21 +254,92 @@ void frmEdit::saveWsh(const QString& path, bool& success)
     QString text = fldEditSrc->document()->toRawText();
     // The box keeps line breaks as paragraph separators, and Shift+Enter as line separators.
     text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-    if (m_crlf)
-        text.replace(u'\n', QStringLiteral("\r\n"));
-    const std::optional<QByteArray> bytes = TextCodec::encode(text, m_encoding);
+    const std::optional<QByteArray> bytes = m_file.toBytes(text);
     QString reason;
     success = bytes && SafeFile::replace(path, *bytes, &reason);
-    if (success)
-        isSaved = true;
+    if (!success)
+        return;
+    isSaved = true;
+    // From now on the window edits what it wrote.
+    m_path = path;
+    m_unread.clear();
+    m_stamp = PosixFile::stamp(path);
+    m_diskHash = qHash(*bytes, 0);
+    m_offered.reset();
+}
+
+bool frmEdit::changedOnDisk(std::optional<PosixFile::Stamp>* now)
+{
+    if (m_path.isEmpty() || !m_stamp)
+        return false;
+    const std::optional<PosixFile::Stamp> current = PosixFile::stamp(m_path);
+    if (now)
+        *now = current;
+    // Gone is not changed: a save puts it back.
+    if (!current || *current == *m_stamp)
+        return false;
+    const PosixFile::Read read = PosixFile::readRegular(m_path, MaxFileSize);
+    if (read.ok && qHash(read.bytes, 0) == m_diskHash) {
+        m_stamp = current; // touched, not changed
+        return false;
+    }
+    return true;
+}
+
+bool frmEdit::mayOverwrite(const QString& path)
+{
+    constexpr int ask = MsgFlags::YesNo | MsgFlags::Exclamation | MsgFlags::DefaultButton2;
+    if (!m_unread.isEmpty() && path == m_unread && PosixFile::kind(path) != PosixFile::Kind::Missing)
+        return m_services.dialogs.MsgBox(T::OverwriteUnread, ask, T::Title) == MsgResult::Yes;
+    if (path == m_path && changedOnDisk())
+        return m_services.dialogs.MsgBox(T::OverwriteChanged, ask, T::Title) == MsgResult::Yes;
+    return true;
+}
+
+bool frmEdit::saveAsking(const QString& failedText)
+{
+    const QString path = targetPath();
+    const QScopedValueRollback asking(m_asking, true);
+    if (!mayOverwrite(path))
+        return false;
+    bool success = false;
+    saveWsh(path, success);
+    if (!success)
+        m_services.dialogs.MsgBox(failedText, MsgFlags::Critical, T::Title);
+    return success;
 }
 
 void frmEdit::mnuFileSave_Click()
 {
-    bool success = false;
-    saveWsh(fldFileName->text(), success);
-    if (!success)
-        m_services.dialogs.MsgBox(T::SaveFailed, MsgFlags::Critical, T::Title);
+    saveAsking(T::SaveFailed);
+}
+
+void frmEdit::offerReload()
+{
+    if (m_asking || !isVisible())
+        return;
+    std::optional<PosixFile::Stamp> now;
+    if (!changedOnDisk(&now) || (m_offered && now == m_offered))
+        return;
+    // Asked once per change: No keeps the window's text, and the save asks again.
+    m_offered = now;
+    const QScopedValueRollback asking(m_asking, true);
+    if (m_services.dialogs.MsgBox(isSaved ? T::Reload : T::ReloadLosingChanges,
+                                  MsgFlags::YesNo | MsgFlags::Exclamation, T::Title) == MsgResult::Yes) {
+        const QString shown = fldFileName->text();
+        const QString fieldPath = m_fieldPath;
+        load(m_path);
+        // A path the user typed stays where the next save goes.
+        m_fieldPath = fieldPath;
+        fldFileName->setText(shown);
+    }
+}
+
+bool frmEdit::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && !m_asking)
+        QTimer::singleShot(0, this, &frmEdit::offerReload);
+    return QMainWindow::event(event);
 }
 
 void frmEdit::mnuFilePrint_Click()
@@ -283,19 +373,14 @@ void frmEdit::mnuEditPaste_Click()
 
 void frmEdit::Form_Unload(bool& cancel)
 {
-    const QString path = fldFileName->text();
     if (isSaved)
         return;
+    const QScopedValueRollback asking(m_asking, true);
     switch (m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {
-    case MsgResult::Yes: {
-        bool success = false;
-        saveWsh(path, success);
-        if (!success) {
-            m_services.dialogs.MsgBox(T::SaveOnCloseFailed, MsgFlags::Critical, T::Title);
+    case MsgResult::Yes:
+        if (!saveAsking(T::SaveOnCloseFailed))
             cancel = true;
-        }
         break;
-    }
     case MsgResult::No:
         break;
     default:

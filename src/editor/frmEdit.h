@@ -1,7 +1,8 @@
 #pragma once
 
+#include "PosixFile.h"
+#include "ScriptText.h"
 #include "Services.h"
-#include "TextCodec.h"
 
 #include <QMainWindow>
 
@@ -18,8 +19,8 @@ class frmEdit final : public QMainWindow {
     Q_OBJECT
 public:
     // The open sequence: shows the window (made first when there is none, else brought
-    // forward), puts `path` into the file-name field and loads the file, replacing what the
-    // window held without asking.
+    // forward), puts `path` into the file-name field and loads the file. Unsaved changes
+    // are asked about first; Cancel, or a save that fails, leaves the window as it was.
     static frmEdit* openFile(const Services& services, const QString& path);
     // The window while it is open, else nullptr.
     static frmEdit* instance();
@@ -33,6 +34,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     explicit frmEdit(const Services& services);
@@ -52,11 +54,27 @@ private:
     void createToolbar();
     void load(const QString& path);
     void reportOpenFailure(const QString& path, const QString& reason);
+    // The file a save writes: the path the open sequence gave while the field still shows
+    // it (a name that is not UTF-8 is shown readably, not as it is), else what was typed.
+    QString targetPath() const;
+    // Saves after the questions a save may need; `failedText` reports a failed write.
+    // False when nothing was written.
+    bool saveAsking(const QString& failedText);
+    // Asks before writing over a file that was never read, or that changed on disk.
+    bool mayOverwrite(const QString& path);
+    bool changedOnDisk(std::optional<PosixFile::Stamp>* now = nullptr);
+    void offerReload();
 
     Services m_services;
-    TextEncoding m_encoding = TextEncoding::Cp932;
-    bool m_crlf = true;
+    ScriptText m_file;                         // the lines a save keeps as they were
+    QString m_fieldPath;                       // what the open sequence put into the file-name field
+    QString m_path;                            // the file the text was read from or last saved to
+    QString m_unread;                          // a file that could not be read: never replaced unasked
+    std::optional<PosixFile::Stamp> m_stamp;   // of m_path when last read or written
+    size_t m_diskHash = 0;                     // of its bytes then
+    std::optional<PosixFile::Stamp> m_offered; // a change already offered for reloading
     bool m_loading = false;
+    bool m_asking = false;
 
     QToolBar* Toolbar1 = nullptr;
     QLabel* Label1 = nullptr;

@@ -26,8 +26,24 @@ inline const QString Title = QStringLiteral("Quillet");
 // When a file cannot be shown as it is.
 inline const QString OpenFailed = QStringLiteral("ファイルを開けませんでした。");
 inline const QString LossyText = QStringLiteral(
-    "このファイルには文字として読めないバイトがあります。\r\n保存すると、その部分は「\uFFFD」になります。");
-inline const QString TooLarge = QStringLiteral("ファイルが大きすぎます。");
+    "このファイルには文字として読めないバイトがあります。その部分は「\uFFFD」と表示されます。\r\n"
+    "変更しない行は元のバイトのまま保存されます。変更した行の「\uFFFD」は「?」として保存されます。");
+inline const QString LossyUnicodeText = QStringLiteral(
+    "このファイルには文字として読めないバイトがあります。その部分は「\uFFFD」と表示されます。\r\n"
+    "変更しない行は元のバイトのまま保存されます。変更した行の「\uFFFD」はそのまま保存されます。");
+
+// When what is on disk is not what the window read.
+inline const QString OverwriteUnread =
+    QStringLiteral("このファイルは開けなかったため、内容を読み込んでいません。\r\n"
+                   "上書きすると元の内容は失われます。上書きしますか");
+inline const QString OverwriteChanged =
+    QStringLiteral("このファイルは、読み込んだ後でほかのプログラムによって変更されています。\r\n"
+                   "上書きすると、その変更は失われます。上書きしますか");
+inline const QString Reload = QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
+                                             "読み込み直しますか");
+inline const QString ReloadLosingChanges =
+    QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
+                   "読み込み直すと、まだ保存していない変更は失われます。読み込み直しますか");
 
 // Accessible names of what has no caption of its own.
 inline const QString NameEditSrc = QStringLiteral("スクリプトの内容");

@@ -85,6 +85,12 @@ QMessageBox* QtDialogs::buildMessageBox(const QString& text, int flags, const QS
         break;
     }
     }
+    if (flags & MsgFlags::DefaultButton2) {
+        const QList<QAbstractButton*> buttons = box->buttons();
+        for (QAbstractButton* b : buttons)
+            if (b->property("msgResult").toInt() == MsgResult::No)
+                box->setDefaultButton(qobject_cast<QPushButton*>(b));
+    }
     return box;
 }
 

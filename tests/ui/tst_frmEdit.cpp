@@ -14,9 +14,11 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolBar>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace T = frmEditText;
 
@@ -37,7 +39,16 @@ private Q_SLOTS:
     void typedPathIsWhereTheSaveGoes();
     void closeAsksAboutChanges_data();
     void closeAsksAboutChanges();
-    void oneWindowRefilledWithoutAQuestion();
+    void refillAsksAboutChanges_data();
+    void refillAsksAboutChanges();
+    void failedOpenReplacesNothingUnasked_data();
+    void failedOpenReplacesNothingUnasked();
+    void changedOnDiskAsksBeforeOverwriting_data();
+    void changedOnDiskAsksBeforeOverwriting();
+    void offersToReloadWhenActivated_data();
+    void offersToReloadWhenActivated();
+    void untouchedLinesKeepTheirBytes_data();
+    void untouchedLinesKeepTheirBytes();
     void editMenuEntriesSayNotYet();
     void printsToPdf_data();
     void printsToPdf();
@@ -185,9 +196,9 @@ void tst_frmEdit::failedSavesLoseNothing_data()
     QTest::newRow("read-only file") << "%1/a.vbs"
                                     << "chmod a-w file"
                                     << "x";
-    QTest::newRow("read-only folder") << "%1/a.vbs"
-                                      << "chmod a-w folder"
-                                      << "x";
+    QTest::newRow("a new file in a read-only folder") << "%1/c.vbs"
+                                                      << "chmod a-w folder"
+                                                      << "x";
     QTest::newRow("a folder") << "%1/a.vbs"
                               << "folder in the way"
                               << "x";
@@ -333,17 +344,235 @@ void tst_frmEdit::closeAsksAboutChanges()
         QCOMPARE(w->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text().isEmpty(), false);
 }
 
-void tst_frmEdit::oneWindowRefilledWithoutAQuestion()
+void tst_frmEdit::refillAsksAboutChanges_data()
 {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QByteArray>("firstOnDisk");
+    QTest::addColumn<QString>("shown"); // the file the window shows afterwards
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Yes saves, then opens")
+        << MsgResult::Yes << QByteArray("first\r\nchanged") << "b.vbs" << true;
+    QTest::newRow("No drops the changes, then opens")
+        << MsgResult::No << QByteArray("first\r\n") << "b.vbs" << true;
+    QTest::newRow("Cancel keeps the window as it was")
+        << MsgResult::Cancel << QByteArray("first\r\n") << "a.vbs" << false;
+}
+
+void tst_frmEdit::refillAsksAboutChanges()
+{
+    QFETCH(int, answer);
+    QFETCH(QByteArray, firstOnDisk);
+    QFETCH(QString, shown);
+    QFETCH(bool, saved);
     frmEdit* first = open(file("a.vbs", "first\r\n"));
     type(QStringLiteral("changed"));
+    m_fakes.dialogs.msgAnswers = {answer};
     frmEdit* second = open(file("b.vbs", "second\r\n"));
     QCOMPARE(second, first);
-    QCOMPARE(child<QLineEdit>("fldFileName")->text(), m_dir->path() + QStringLiteral("/b.vbs"));
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), QStringLiteral("second\n"));
-    QVERIFY(m_fakes.dialogs.calls.isEmpty());
-    QVERIFY(second->isSaved); // what is shown is what is on disk
-    QCOMPARE(bytesOf(m_dir->path() + QStringLiteral("/a.vbs")), QByteArray("first\r\n"));
+    QCOMPARE(m_fakes.dialogs.described(),
+             QStringList{box(3, "Quillet", QStringLiteral("まだ保存されていません。保存しますか"))});
+    QCOMPARE(bytesOf(m_dir->path() + QStringLiteral("/a.vbs")), firstOnDisk);
+    QCOMPARE(child<QLineEdit>("fldFileName")->text(), m_dir->path() + u'/' + shown);
+    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), shown == QStringLiteral("b.vbs")
+                                                                     ? QStringLiteral("second\n")
+                                                                     : QStringLiteral("first\nchanged"));
+    QCOMPARE(second->isSaved, saved);
+}
+
+void tst_frmEdit::failedOpenReplacesNothingUnasked_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("answer"); // to the overwrite question
+    QTest::addColumn<bool>("written");
+    const QString tooLarge = QStringLiteral("ファイルが大きすぎます。");
+    const QString notFile = QStringLiteral("通常のファイルではありません。");
+    QTest::newRow("too large, No") << "large" << tooLarge << MsgResult::No << false;
+    QTest::newRow("too large, Yes") << "large" << tooLarge << MsgResult::Yes << true;
+    QTest::newRow("a FIFO, No") << "fifo" << notFile << MsgResult::No << false;
+    QTest::newRow("a link to /dev/zero, No") << "zero" << notFile << MsgResult::No << false;
+}
+
+// A window whose file could not be read shows an empty text; saving it must not silently
+// put that in the file's place. FIFOs and devices are refused without blocking.
+void tst_frmEdit::failedOpenReplacesNothingUnasked()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, reason);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    const QString path = m_dir->path() + QStringLiteral("/big.vbs");
+    if (what == QStringLiteral("large")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(100 * 1024 * 1024)); // sparse: no time, no space
+    } else if (what == QStringLiteral("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    } else {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    }
+    frmEdit* w = open(path);
+    QCOMPARE(m_fakes.dialogs.described(),
+             QStringList{box(48, "Quillet", "ファイルを開けませんでした。\r\n" + path + "\r\n" + reason)});
+    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), QString());
+    type(QStringLiteral("x"));
+    m_fakes.dialogs.calls.clear();
+    m_fakes.dialogs.msgAnswers = {answer};
+    child<QAction>("mnuFileSave")->trigger();
+    const QString question = box(308, "Quillet",
+                                 "このファイルは開けなかったため、内容を読み込んでいません。\r\n"
+                                 "上書きすると元の内容は失われます。上書きしますか");
+    const QString failed = box(16, "Quillet", QStringLiteral("ファイルの保存時にエラーが起きました"));
+    const QStringList expected = answer == MsgResult::Yes && what != QStringLiteral("large")
+                                     ? QStringList{question, failed}
+                                     : QStringList{question};
+    QCOMPARE(m_fakes.dialogs.described(), expected);
+    if (what == QStringLiteral("large"))
+        QCOMPARE(QFileInfo(path).size(), written ? 1 : 100 * 1024 * 1024);
+    QCOMPARE(w->isSaved, written);
+    // Closing asks to save, then asks again before overwriting; No keeps the window open.
+    if (!written) {
+        m_fakes.dialogs.calls.clear();
+        m_fakes.dialogs.msgAnswers = {MsgResult::Yes, MsgResult::No};
+        QVERIFY(!w->close());
+        QCOMPARE(m_fakes.dialogs.described(),
+                 (QStringList{box(3, "Quillet", QStringLiteral("まだ保存されていません。保存しますか")),
+                              question}));
+    }
+}
+
+void tst_frmEdit::changedOnDiskAsksBeforeOverwriting_data()
+{
+    QTest::addColumn<bool>("changeContent"); // else only touched
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("changed, No keeps the other program's line")
+        << true << MsgResult::No << QByteArray("a\r\nappended\r\n");
+    QTest::newRow("changed, Yes writes the window's text") << true << MsgResult::Yes << QByteArray("a\r\nb");
+    QTest::newRow("only touched: no question") << false << 0 << QByteArray("a\r\nb");
+}
+
+void tst_frmEdit::changedOnDiskAsksBeforeOverwriting()
+{
+    QFETCH(bool, changeContent);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, onDisk);
+    const QString path = file("a.vbs", "a\r\n");
+    frmEdit* w = open(path);
+    if (changeContent) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("appended\r\n");
+    } else {
+        QVERIFY(QProcess::execute(QStringLiteral("touch"),
+                                  {QStringLiteral("-d"), QStringLiteral("2001-05-12"), path}) == 0);
+    }
+    type(QStringLiteral("b"));
+    m_fakes.dialogs.msgAnswers = {answer};
+    child<QAction>("mnuFileSave")->trigger();
+    const QStringList asked{box(308, "Quillet",
+                                "このファイルは、読み込んだ後でほかのプログラムによって変更されています。\r\n"
+                                "上書きすると、その変更は失われます。上書きしますか")};
+    QCOMPARE(m_fakes.dialogs.described(), changeContent ? asked : QStringList{});
+    QCOMPARE(bytesOf(path), onDisk);
+    QCOMPARE(w->isSaved, onDisk == QByteArray("a\r\nb"));
+}
+
+void tst_frmEdit::offersToReloadWhenActivated_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("text");
+    const QString unchanged = QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
+                                             "読み込み直しますか");
+    const QString losing =
+        QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
+                       "読み込み直すと、まだ保存していない変更は失われます。読み込み直しますか");
+    QTest::newRow("untouched, Yes reloads") << false << MsgResult::Yes << "a\nappended\n";
+    QTest::newRow("untouched, No keeps the text") << false << MsgResult::No << "a\n";
+    QTest::newRow("edited, Yes drops the edit") << true << MsgResult::Yes << "a\nappended\n";
+    QTest::newRow("edited, No keeps the edit") << true << MsgResult::No << "a\nb";
+}
+
+void tst_frmEdit::offersToReloadWhenActivated()
+{
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(QString, text);
+    const QString path = file("a.vbs", "a\r\n");
+    frmEdit* w = open(path);
+    QTest::qWait(0);
+    if (edited)
+        type(QStringLiteral("b"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("appended\r\n");
+    }
+    m_fakes.dialogs.msgAnswers = {answer};
+    auto activate = [w] {
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(w, &activation);
+        QTest::qWait(0);
+    };
+    activate();
+    const QString question =
+        edited ? QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
+                                "読み込み直すと、まだ保存していない変更は失われます。読み込み直しますか")
+               : QStringLiteral(
+                     "このファイルは、ほかのプログラムによって変更されました。\r\n読み込み直しますか");
+    QCOMPARE(m_fakes.dialogs.described(), QStringList{box(52, "Quillet", question)});
+    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), text);
+    QCOMPARE(w->isSaved, answer == MsgResult::Yes || !edited);
+    // One question per change.
+    activate();
+    QCOMPARE(m_fakes.dialogs.calls.size(), 1);
+}
+
+void tst_frmEdit::untouchedLinesKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("line"); // where "X" is typed at the end, counted from 0
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("warning"); // empty: none
+    const QString lossy = QStringLiteral(
+        "このファイルには文字として読めないバイトがあります。その部分は「\uFFFD」と表示されます。\r\n"
+        "変更しない行は元のバイトのまま保存されます。変更した行の「\uFFFD」は「?」として保存されます。");
+    QTest::newRow("code page 932, a bad byte in an untouched line")
+        << QByteArray("' \x81\r\nMsgBox 1\r\n") << 1 << QByteArray("' \x81\r\nMsgBox 1X\r\n") << lossy;
+    QTest::newRow("code page 932, a bad byte in the changed line")
+        << QByteArray("' \x81\r\nMsgBox 1\r\n") << 0 << QByteArray("' ?X\r\nMsgBox 1\r\n") << lossy;
+    QTest::newRow("UTF-8 without its mark, a bad byte")
+        << QByteArray("' \xc3\xa9\xff\nx\n") << 1 << QByteArray("' \xc3\xa9\xff\nxX\n") << lossy;
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\nc\rd") << 3 << QByteArray("a\r\nb\nc\rdX") << "";
+    QTest::newRow("a changed line keeps its own line end")
+        << QByteArray("a\r\nb\nc\r\n") << 1 << QByteArray("a\r\nbX\nc\r\n") << "";
+    QTest::newRow("aliased codes of untouched lines")
+        << QByteArray("\xed\x40\x87\x90\r\n\n") << 1 << QByteArray("\xed\x40\x87\x90\r\nX\n") << "";
+}
+
+void tst_frmEdit::untouchedLinesKeepTheirBytes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, line);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, warning);
+    const QString path = file("a.vbs", before);
+    open(path);
+    QCOMPARE(m_fakes.dialogs.described(),
+             warning.isEmpty() ? QStringList{} : QStringList{box(48, "Quillet", warning)});
+    auto* box = child<QPlainTextEdit>("fldEditSrc");
+    QTextCursor c(box->document()->findBlockByNumber(line));
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.insertText(QStringLiteral("X"));
+    child<QAction>("mnuFileSave")->trigger();
+    QCOMPARE(bytesOf(path), after);
+    // Read back, the saved text is what the window showed, but for U+FFFD in the changed
+    // line, which the warning said is written as "?".
+    const QString shown = box->toPlainText().replace(QStringLiteral("\uFFFDX"), QStringLiteral("?X"));
+    delete frmEdit::instance();
+    open(path);
+    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), shown);
 }
 
 void tst_frmEdit::editMenuEntriesSayNotYet()
