@@ -7,28 +7,12 @@
 
 namespace {
 
-// The quoting that CommandLineToArgvW undoes: backslashes doubled only before a quote.
+// Bare where nothing needs quoting, as Windows programs write arguments.
 QString quote(const QString& arg)
 {
     if (!arg.isEmpty() && !arg.contains(u' ') && !arg.contains(u'\t') && !arg.contains(u'"'))
         return arg;
-    QString out(u'"');
-    qsizetype backslashes = 0;
-    for (const QChar c : arg) {
-        if (c == u'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == u'"')
-            out += QString(backslashes * 2 + 1, u'\\');
-        else
-            out += QString(backslashes, u'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out += QString(backslashes * 2, u'\\');
-    out += u'"';
-    return out;
+    return WinCommandLine::quoted(arg);
 }
 
 } // namespace
@@ -38,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
 
     for (const WinCommandLine::Candidate& c : WinCommandLine::programCandidates(line)) {
-        if (c.program.isEmpty() && !line.trimmed().startsWith(u'"'))
+        if (c.program.isEmpty() && !line.startsWith(u'"'))
             __builtin_trap();
         if (!line.endsWith(c.rest))
             __builtin_trap();

@@ -5,14 +5,14 @@
 #include "EditDispatch.h"
 #include "Launch.h"
 #include "Launcher.h"
+#include "NativeName.h"
 #include "NewScript.h"
+#include "PosixFile.h"
 #include "SafeFile.h"
 #include "ScriptCommands.h"
 #include "ScriptKind.h"
 #include "frmMainTexts.h"
 #include "mdlUtils.h"
-
-#include <QFileInfo>
 
 namespace T = frmMainText;
 
@@ -43,6 +43,12 @@ void encode(const Services& services, const QString& selectedFile, const QString
         services.dialogs.MsgBox(T::EncodeNoFile, MsgFlags::OkOnly);
         return;
     }
+    if (!ScriptCommand::encoderNameIsValid(encoder)) {
+        services.dialogs.MsgBox(LaunchText::Failed + QStringLiteral("\r\n") + encoder +
+                                    QStringLiteral("\r\n") + LaunchText::QuoteInProgram,
+                                MsgFlags::Critical, QStringLiteral("Quillet"));
+        return;
+    }
     const QString line = ScriptCommand::encode(encoder, selectedFile);
     const QString answer = services.dialogs.InputBox(
         T::EncodePrompt, T::EncodeTitle, ScriptCommand::encodeDefaultAnswer(selectedFile, encodedExtension));
@@ -63,8 +69,9 @@ void newScript(const Services& services, const NewScriptRequest& r)
     }
     const QString path = NewScript::path(r.folder, name, r.extension);
     bool replace = false;
-    // Exactly this one path: "*" or "?" in the name are characters, never a pattern.
-    if (r.askBeforeReplacing && QFileInfo::exists(path)) {
+    // Exactly this one path: "*" or "?" in the name are characters, never a pattern. A
+    // link, even to nowhere, is something there: a new script never goes through one.
+    if (r.askBeforeReplacing && PosixFile::kind(path, false) != PosixFile::Kind::Missing) {
         switch (services.dialogs.MsgBox(T::NewExists, MsgFlags::YesNoCancel | MsgFlags::Exclamation,
                                         T::AppTitle)) {
         case MsgResult::Yes:
@@ -76,12 +83,14 @@ void newScript(const Services& services, const NewScriptRequest& r)
             return;
         }
     }
-    const QByteArray header = NewScript::headerBytes(NewScript::header(
-        r.commentMark, path, r.userName, NewScript::generalDate(services.clock.now(), QLocale())));
+    const QByteArray header =
+        NewScript::headerBytes(NewScript::header(r.commentMark, NativeName::display(path), r.userName,
+                                                 NewScript::generalDate(services.clock.now(), QLocale())));
     QString reason;
-    if (!(replace ? SafeFile::replace(path, header, &reason) : SafeFile::append(path, header, &reason))) {
-        services.dialogs.MsgBox(T::NewFailed + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") +
-                                    reason,
+    if (!(replace ? SafeFile::replaceEntry(path, header, &reason)
+                  : SafeFile::append(path, header, &reason))) {
+        services.dialogs.MsgBox(T::NewFailed + QStringLiteral("\r\n") + NativeName::display(path) +
+                                    QStringLiteral("\r\n") + reason,
                                 MsgFlags::Critical, T::AppTitle);
         return;
     }

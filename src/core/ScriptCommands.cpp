@@ -1,12 +1,8 @@
 #include "ScriptCommands.h"
 #include "ScriptKind.h"
+#include "WinCommandLine.h"
 
-namespace {
-QString quoted(const QString& s)
-{
-    return u'"' + s + u'"';
-}
-} // namespace
+using WinCommandLine::quoted;
 
 const ScriptKindInfo& scriptKindInfo(ScriptKind kind)
 {
@@ -33,7 +29,8 @@ QString run(const QString& interpreter, const QString& script)
 
 QString encode(const QString& encoder, const QString& script)
 {
-    return quoted(encoder) + u' ' + quoted(script);
+    // A program's name ends at the next quote: it cannot hold one.
+    return u'"' + encoder + u'"' + u' ' + quoted(script);
 }
 
 QString encodeDefaultAnswer(const QString& script, const QString& encodedExtension)

@@ -70,10 +70,8 @@ QStringList splitArguments(QStringView s)
 
 QList<Candidate> programCandidates(const QString& line)
 {
-    qsizetype start = 0;
-    while (start < line.size() && isBlank(line[start]))
-        ++start;
-    if (start >= line.size())
+    const qsizetype start = 0;
+    if (line.isEmpty() || isBlank(line[0]))
         return {};
 
     if (line[start] == u'"') {
@@ -92,6 +90,24 @@ QList<Candidate> programCandidates(const QString& line)
         while (i < line.size() && isBlank(line[i]))
             ++i;
     }
+    return out;
+}
+
+QString quoted(QStringView arg)
+{
+    QString out(u'"');
+    qsizetype backslashes = 0;
+    for (const QChar c : arg) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        out += QString(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out += QString(backslashes * 2, u'\\');
+    out += u'"';
     return out;
 }
 

@@ -21,7 +21,13 @@ struct Candidate {
 // The readings to try in order. A quoted first word is the only reading. An unquoted one
 // is read as CreateProcess does: each prefix up to a blank, shortest first, so that
 // `C:\Program Files\x.exe a` is tried as `C:\Program` before `C:\Program Files\x.exe`.
-// Leading blanks are skipped. Empty when the line holds no program.
+// Empty when the line holds no program: also when it starts with a blank, as a command
+// built from an empty program name does, whose first word is then a file and not a
+// program to run.
 QList<Candidate> programCandidates(const QString& line);
+
+// `arg` in double quotes, so that splitArguments() gives back exactly `arg`: quotes in it
+// escaped with a backslash, and backslashes doubled where they come before a quote.
+QString quoted(QStringView arg);
 
 } // namespace WinCommandLine

@@ -11,6 +11,7 @@
 namespace {
 
 const QString EmptyLine = QStringLiteral("コマンドラインが空です。");
+const QString NoProgram = QStringLiteral("プログラム名がありません。");
 const QString NotFound = QStringLiteral("プログラムが見つかりません。");
 const QString NotExecutable = QStringLiteral("プログラムを実行する権限がありません。");
 
@@ -61,7 +62,7 @@ StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* rea
         failure = &ignored;
     const QList<WinCommandLine::Candidate> candidates = WinCommandLine::programCandidates(commandLine);
     if (candidates.isEmpty()) {
-        *reason = EmptyLine;
+        *reason = commandLine.trimmed().isEmpty() ? EmptyLine : NoProgram;
         *failure = LaunchFailure::EmptyCommand;
         return {};
     }

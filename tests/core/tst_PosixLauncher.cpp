@@ -1,5 +1,6 @@
 #include "FakePrograms.h"
 #include "PosixLauncher.h"
+#include "ScriptCommands.h"
 #include "StandIns.h"
 
 #include <QDir>
@@ -18,6 +19,9 @@ private Q_SLOTS:
     void reportsWhatCannotStart_data();
     void reportsWhatCannotStart();
     void leavesNoZombie();
+    void actionLinesGiveBackThePath_data();
+    void actionLinesGiveBackThePath();
+    void anEmptyEditorRunsNothing();
     void standInsGetTheWindowsLine_data();
     void standInsGetTheWindowsLine();
     void exactNameWinsOverStandIn();
@@ -148,6 +152,60 @@ void tst_PosixLauncher::leavesNoZombie()
         if (fields.size() > 1 && fields[1] == self.toLatin1())
             QVERIFY2(fields[0] != "Z", qPrintable(QStringLiteral("zombie child ") + p));
     }
+}
+
+void tst_PosixLauncher::actionLinesGiveBackThePath_data()
+{
+    QTest::addColumn<QString>("name"); // the chosen script's file name
+    QTest::addColumn<bool>("encode");
+    const QStringList names{QStringLiteral("tool.vbs\" \"readme.vbs"), QStringLiteral("a\\\" x.vbs"),
+                            QStringLiteral("ends in a backslash\\"), QStringLiteral("plain name.vbs")};
+    for (const QString& n : names) {
+        QTest::addRow("run: %s", qPrintable(n)) << n << false;
+        QTest::addRow("encode: %s", qPrintable(n)) << n << true;
+    }
+}
+
+// A file name with quotes reaches the host and the encoder as that one file, never as
+// arguments of its own.
+void tst_PosixLauncher::actionLinesGiveBackThePath()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, encode);
+    const QString path = m_dir.path() + u'/' + name;
+    const QString line =
+        encode ? ScriptCommand::withAnswer(
+                     ScriptCommand::encode(m_dir.path() + QStringLiteral("/my tools/enc"), path),
+                     ScriptCommand::encodeDefaultAnswer(path, QStringLiteral(".VBE")))
+               : ScriptCommand::withAnswer(ScriptCommand::run(QStringLiteral("WSCRIPT.EXE"), path),
+                                           ScriptCommand::NoCommLine);
+    PosixLauncher launcher;
+    const LaunchResult r = launcher.Shell(line, 1);
+    QVERIFY2(r.pid > 0, qPrintable(r.reason));
+    const QStringList expected =
+        encode ? QStringList{path, QStringLiteral("/f"), path + QStringLiteral(".VBE")} : QStringList{path};
+    const QString fake = encode ? QStringLiteral("/my tools/enc") : QStringLiteral("/bin/WSCRIPT.EXE");
+    QCOMPARE(waitForArgv(m_dir.path() + fake), expected);
+}
+
+// An empty editor setting leaves a line that starts with a blank: the script after it is
+// a file to open, never a program to run, even when it is marked executable.
+void tst_PosixLauncher::anEmptyEditorRunsNothing()
+{
+    const QString script = m_dir.path() + QStringLiteral("/ran.pls");
+    const QString marker = m_dir.path() + QStringLiteral("/it ran");
+    QFile f(script);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    PosixLauncher launcher;
+    const LaunchResult r = launcher.Shell(QStringLiteral(" ") + script, 1);
+    QCOMPARE(r.pid, 0);
+    QCOMPARE(r.reason, QStringLiteral("プログラム名がありません。"));
+    QCOMPARE(r.failure, LaunchFailure::EmptyCommand);
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(marker));
 }
 
 void tst_PosixLauncher::standInsGetTheWindowsLine_data()

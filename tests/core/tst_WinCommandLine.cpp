@@ -58,9 +58,8 @@ void tst_WinCommandLine::program_data()
     QTest::newRow("blanks") << QStringLiteral("   ") << QStringList{} << QStringList{};
     QTest::newRow("bare name") << QStringLiteral("notepad.exe") << QStringList{"notepad.exe"}
                                << QStringList{""};
-    QTest::newRow("leading blanks skipped")
-        << QStringLiteral("  WSCRIPT.EXE \"a.vbs\"") << QStringList{"WSCRIPT.EXE", "WSCRIPT.EXE \"a.vbs\""}
-        << QStringList{" \"a.vbs\"", ""};
+    QTest::newRow("a leading blank: no program, the file after it is not one")
+        << QStringLiteral(" /home/u/a.pls") << QStringList{} << QStringList{};
     QTest::newRow("quoted program") << QStringLiteral("\"C:\\Program Files\\x.exe\" a")
                                     << QStringList{"C:\\Program Files\\x.exe"} << QStringList{" a"};
     QTest::newRow("unterminated quoted program")

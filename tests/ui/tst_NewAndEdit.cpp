@@ -33,6 +33,8 @@ private Q_SLOTS:
     void headersParse();
     void newScript_data();
     void newScript();
+    void newScriptNeverFollowsLinks_data();
+    void newScriptNeverFollowsLinks();
     void newScriptOpensTheInternalEditor();
     void failedWritesLoseNothing_data();
     void failedWritesLoseNothing();
@@ -273,6 +275,63 @@ void tst_NewAndEdit::newScript()
     QCOMPARE(present, expected);
     if (!existing.isEmpty() && file != QStringLiteral("NewFile.vbs"))
         QCOMPARE(bytesOf(m_folder + QStringLiteral("/NewFile.vbs")), existing);
+}
+
+void tst_NewAndEdit::newScriptNeverFollowsLinks_data()
+{
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<QString>("entry"); // "click:btnNew" or "menu:mnuFileNew"
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<bool>("replaced"); // the link became the new script
+    const QList<int> yes{MsgResult::Ok, MsgResult::Yes}, no{MsgResult::Ok, MsgResult::No};
+    QTest::newRow("a link to a file: asked, Yes replaces the link") << false << "click:btnNew" << yes << true;
+    QTest::newRow("a link to a file: asked, No appends to nothing") << false << "click:btnNew" << no << false;
+    QTest::newRow("a link to a file, from the menu") << false << "menu:mnuFileNew" << QList<int>{} << false;
+    QTest::newRow("a link to nowhere: asked, Yes replaces the link") << true << "click:btnNew" << yes << true;
+    QTest::newRow("a link to nowhere, from the menu: nothing made there")
+        << true << "menu:mnuFileNew" << QList<int>{} << false;
+}
+
+void tst_NewAndEdit::newScriptNeverFollowsLinks()
+{
+    QFETCH(bool, dangling);
+    QFETCH(QString, entry);
+    QFETCH(QList<int>, buttons);
+    QFETCH(bool, replaced);
+    const QString target =
+        m_dir->path() + (dangling ? QStringLiteral("/autostart/evil.desktop") : QStringLiteral("/notes.txt"));
+    if (!dangling) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("my notes\n");
+    } else {
+        QDir().mkdir(m_dir->path() + QStringLiteral("/autostart"));
+    }
+    const QString path = m_folder + QStringLiteral("/NewFile.js");
+    QVERIFY(QFile::link(target, path));
+    makeMain();
+    m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
+    m_fakes.dialogs.msgAnswers = buttons;
+    perform({"click:selJS", entry});
+    QStringList boxes{
+        box(0, {}, QStringLiteral("JavaScriptを作成します")),
+        input(QStringLiteral("新規作成"),
+              entry.startsWith(QStringLiteral("click"))
+                  ? QStringLiteral("新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません")
+                  : QStringLiteral("新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません"),
+              QStringLiteral("NewFile"))};
+    if (entry.startsWith(QStringLiteral("click")))
+        boxes << box(51, "Quillet", QStringLiteral("同名のファイルが存在します。上書きしますか"));
+    if (!replaced)
+        boxes << box(16, "Quillet",
+                     "ファイルを作成できませんでした。\r\n" + path +
+                         "\r\nシンボリックリンクには書き込みません。");
+    QCOMPARE(m_fakes.dialogs.described(), boxes);
+    QCOMPARE(QFileInfo(path).isSymLink(), !replaced);
+    if (replaced)
+        QCOMPARE(bytesOf(path), header("// ", path));
+    QCOMPARE(bytesOf(target), dangling ? QByteArray("<none>") : QByteArray("my notes\n"));
+    QCOMPARE(m_fakes.launcher.lines(), replaced ? QStringList{"1|notepad.exe " + path} : QStringList{});
 }
 
 void tst_NewAndEdit::newScriptOpensTheInternalEditor()

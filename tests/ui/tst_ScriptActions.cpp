@@ -253,6 +253,17 @@ void tst_ScriptActions::encode_data()
         << QStringList{"1|\"/opt/enc/screnc.exe\" \"/s/a.vbs\" /e vbs"};
     QTest::newRow("cancel") << enc << QStringList{"click:btnEncode"} << "/s/a.vbs" << QString()
                             << QStringList{offer("/f \"/s/a.vbs.VBE\"")} << QStringList{};
+    QTest::newRow("a quote in the chosen file's name is escaped")
+        << enc << QStringList{"click:btnEncode"} << "/s/tool.vbs\" \"readme.vbs" << FakeDialogs::AcceptDefault
+        << QStringList{offer("/f \"/s/tool.vbs\\\" \\\"readme.vbs.VBE\"")}
+        << QStringList{"1|\"/opt/enc/screnc.exe\" \"/s/tool.vbs\\\" \\\"readme.vbs\" /f "
+                       "\"/s/tool.vbs\\\" \\\"readme.vbs.VBE\""};
+    QTest::newRow("a quote in the encoder's path cannot name a program")
+        << "/opt/\"enc\"/x" << QStringList{"click:btnEncode"} << "/s/a.vbs" << QString()
+        << QStringList{box(16, "Quillet",
+                           "プログラムを起動できませんでした。\r\n/opt/\"enc\"/"
+                           "x\r\nプログラムのパスに「\"」は使えません。")}
+        << QStringList{};
 }
 
 void tst_ScriptActions::encode()
