@@ -558,11 +558,13 @@ void frmMain::mnuFileOpen_Click()
 }
 
 namespace {
-// Shows the one window of its kind, made when there is none; it keeps what it shows.
-template <class Window> void showOne(QPointer<QDialog>& slot, const Services& services, QWidget* parent)
+// Shows the one window of its kind, made when there is none; it keeps what it shows. A
+// window of its own, not a child of the main window, so that closing the main window
+// neither closes it nor loses what was typed there.
+template <class Window> void showOne(QPointer<QDialog>& slot, const Services& services)
 {
     if (!slot)
-        slot = new Window(services, parent);
+        slot = new Window(services, nullptr);
     slot->show();
     slot->raise();
     slot->activateWindow();
@@ -571,7 +573,7 @@ template <class Window> void showOne(QPointer<QDialog>& slot, const Services& se
 
 void frmMain::btnOption_Click()
 {
-    showOne<frmOption>(m_option, m_services, this);
+    showOne<frmOption>(m_option, m_services);
 }
 
 void frmMain::mnuToolOption_Click()
@@ -581,7 +583,7 @@ void frmMain::mnuToolOption_Click()
 
 void frmMain::mnuHelpAbout_Click()
 {
-    showOne<frmAbout>(m_about, m_services, this);
+    showOne<frmAbout>(m_about, m_services);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void mouseLeavesHintsUntilTheStatusBar();
     void losingTheWindowRestoresTheIdleText();
     void menuEntriesLeaveTheStatusBarAlone();
+    void exitKeepsOtherWindowsAlive_data();
     void exitKeepsOtherWindowsAlive();
     void titleBarCloseEndsTheProgram();
 
@@ -404,20 +406,59 @@ int runUntilQuit(int guardMs = 10000)
 }
 } // namespace
 
+void tst_frmMain::exitKeepsOtherWindowsAlive_data()
+{
+    QTest::addColumn<QString>("open");  // what opens the other window
+    QTest::addColumn<QString>("title"); // its title
+    QTest::addColumn<bool>("byMenu");   // 終了(&X), else the title bar's close
+    for (bool byMenu : {true, false}) {
+        const char* how = byMenu ? "exit" : "title bar";
+        QTest::addRow("options dialog, %s", how) << "btnOption" << "ｵﾌﾟｼｮﾝ設定" << byMenu;
+        QTest::addRow("About box, %s", how) << "mnuHelpAbout" << "ﾊﾞｰｼﾞｮﾝ情報" << byMenu;
+        QTest::addRow("editor, %s", how) << "btnEdit" << "スクリプトの編集" << byMenu;
+    }
+}
+
+// The real windows: each stays open with what was typed into it, and the program ends
+// only when it is closed too.
 void tst_frmMain::exitKeepsOtherWindowsAlive()
 {
+    QFETCH(QString, open);
+    QFETCH(QString, title);
+    QFETCH(bool, byMenu);
+    delete m_main;
+    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
+    m_main = new frmMain(services(m_fakes));
     showMain();
-    QWidget editor; // stands for the editor, options dialog or About box
-    editor.setWindowTitle(QStringLiteral("editor"));
-    editor.show();
+    m_main->selectedFile = QStringLiteral("/nonexistent/a.vbs");
+    if (auto* button = child<QAbstractButton>(qPrintable(open)))
+        button->click();
+    else
+        child<QAction>(qPrintable(open))->trigger();
+    QWidget* other = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == title && w->isVisible())
+            other = w;
+    QVERIFY(other);
+    auto* field = other->findChild<QLineEdit*>();
+    if (field)
+        field->setText(QStringLiteral("入力した名前"));
+    QPointer<QWidget> window = other;
     QPointer<frmMain> main = m_main;
     m_main = nullptr;
     bool aliveAfterExit = false;
-    QTimer::singleShot(0, main,
-                       [main] { main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger(); });
-    QTimer::singleShot(300, &editor, [&] {
-        aliveAfterExit = main.isNull() && editor.isVisible();
-        editor.close();
+    QTimer::singleShot(0, main, [main, byMenu] {
+        if (byMenu)
+            main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger();
+        else
+            main->close();
+    });
+    QTimer::singleShot(300, qApp, [&] {
+        aliveAfterExit = main.isNull() && window && window->isVisible() &&
+                         (!field || field->text() == QStringLiteral("入力した名前"));
+        // The editor's file was never read: closing it asks nothing of what was not typed.
+        if (window)
+            window->close();
     });
     QCOMPARE(runUntilQuit(), 0);
     QVERIFY(aliveAfterExit);
