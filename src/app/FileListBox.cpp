@@ -1,13 +1,47 @@
 #include "FileListBox.h"
 
 #include "DirectoryReader.h"
+#include "NativeName.h"
 
+#include <QAbstractListModel>
 #include <QSignalBlocker>
-#include <QStringListModel>
+
+// Real names in, readable names out.
+class FileListModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    static constexpr int NameRole = Qt::UserRole;
+
+    QStringList stringList() const { return m_names; }
+    void setStringList(QStringList names)
+    {
+        beginResetModel();
+        m_names = std::move(names);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_names.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_names.size())
+            return {};
+        const QString& name = m_names[index.row()];
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return NativeName::display(name);
+        if (role == NameRole)
+            return name;
+        return {};
+    }
+
+private:
+    QStringList m_names;
+};
 
 FileListBox::FileListBox(QWidget* parent)
     : QListView(parent)
-    , m_model(new QStringListModel(this))
+    , m_model(new FileListModel(this))
 {
     setModel(m_model);
     setUniformItemSizes(true);
@@ -33,7 +67,7 @@ bool FileListBox::setPath(const QString& path)
 QString FileListBox::fileName() const
 {
     const QModelIndexList sel = selectionModel()->selectedIndexes();
-    return sel.isEmpty() ? QString() : sel.first().data().toString();
+    return sel.isEmpty() ? QString() : sel.first().data(FileListModel::NameRole).toString();
 }
 
 QStringList FileListBox::fileNames() const

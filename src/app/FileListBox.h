@@ -2,9 +2,10 @@
 
 #include <QListView>
 
-class QStringListModel;
+class FileListModel;
 
-// The script files of one folder, by name; choosing one reports fileChosen.
+// The script files of one folder, by name; choosing one reports fileChosen. Each entry
+// keeps its name as the file system holds it, and shows it as a user reads it.
 class FileListBox final : public QListView {
     Q_OBJECT
 public:
@@ -16,8 +17,9 @@ public:
     bool setPath(const QString& path);
     // Reads the folder again, keeping the selected file selected without choosing it anew.
     void refresh();
-    // Selects the file of that name, choosing it; false when the folder has none.
+    // Selects the file of that real name, choosing it; false when the folder has none.
     bool selectName(const QString& name);
+    // The selected entry's real name (NativeName.h), empty when none is selected.
     QString fileName() const;
     QStringList fileNames() const;
 
@@ -25,6 +27,6 @@ Q_SIGNALS:
     void fileChosen();
 
 private:
-    QStringListModel* m_model;
+    FileListModel* m_model;
     QString m_path;
 };

@@ -1,9 +1,8 @@
 #include "PreviewLoader.h"
 
+#include "PosixFile.h"
 #include "RtfReader.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -26,14 +25,11 @@ PreviewLoader::Result PreviewLoader::load(const QString& path)
     m_view->setCurrentCharFormat(QTextCharFormat());
 
     // Only regular files: a pipe or device named like a script would block the read.
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    PosixFile::Read read = PosixFile::readRegular(path, MaxBytes, PosixFile::Oversize::Truncate);
+    if (!read.ok)
         return Result::Unreadable;
-    const bool truncated = file.size() > MaxBytes;
-    QByteArray bytes = file.read(MaxBytes);
-    if (file.error() != QFileDevice::NoError)
-        return Result::Unreadable;
+    const bool truncated = read.truncated;
+    QByteArray bytes = std::move(read.bytes);
 
     if (RtfReader::looksLikeRtf(bytes)) {
         if (const std::optional<RtfDocument> doc = RtfReader::read(bytes)) {

@@ -8,7 +8,9 @@
 #include "FileListBox.h"
 #include "Launch.h"
 #include "Launcher.h"
+#include "NativeName.h"
 #include "Place.h"
+#include "PosixFile.h"
 #include "PreviewLoader.h"
 #include "ScriptActions.h"
 #include "ScriptFiles.h"
@@ -332,7 +334,7 @@ void frmMain::setStatusText(const QString& text)
 
 void frmMain::Form_Load()
 {
-    m_helpFile = QDir::currentPath() + u'/' + T::HelpFileName;
+    m_helpFile = PosixFile::currentFolder() + u'/' + T::HelpFileName;
     setStatusText(T::LoadStatus);
     idleStatusText = T::IdleStatus;
     editorPath =
@@ -348,7 +350,7 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::standOnWorkingFolder()
 {
-    const QString cwd = QDir::currentPath();
+    const QString cwd = PosixFile::currentFolder();
     const QString root = m_services.drives.rootOf(cwd);
     {
         const QSignalBlocker quiet(fldDrive);
@@ -391,17 +393,19 @@ void frmMain::fldFileList_Click()
     fldViewSrc->setEnabled(true);
     mnuFileOpen->setEnabled(true);
     selectedFile = ScriptFiles::join(fldFileList->path(), name);
+    // The real name acts; the readable one is shown.
+    const QString shown = NativeName::display(selectedFile);
     switch (m_preview->load(selectedFile)) {
     case PreviewLoader::Result::Loaded:
         break;
     case PreviewLoader::Result::Truncated:
-        setStatusText(T::FileTruncated + selectedFile);
+        setStatusText(T::FileTruncated + shown);
         break;
     case PreviewLoader::Result::Unreadable:
-        setStatusText(T::FileUnreadable + selectedFile);
+        setStatusText(T::FileUnreadable + shown);
         break;
     }
-    setWindowTitle(selectedFile + T::CaptionSuffix);
+    setWindowTitle(shown + T::CaptionSuffix);
 }
 
 void frmMain::connectActions()
@@ -590,7 +594,7 @@ namespace {
 // The manual at `path`, or, when there is none, the one installed with the program.
 QString manualAt(const QString& path)
 {
-    if (QFileInfo(path).isFile())
+    if (PosixFile::kind(path) == PosixFile::Kind::Regular)
         return path;
     const QFileInfo installed(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillet/") +
                               frmMainText::HelpFileName);
@@ -601,7 +605,7 @@ QString manualAt(const QString& path)
 void frmMain::mnuHelpVOXTool_Click()
 {
     // The working folder of the moment, not the one of the start.
-    const QString path = QDir::currentPath() + u'/' + T::HelpFileName;
+    const QString path = PosixFile::currentFolder() + u'/' + T::HelpFileName;
     launchOrReport(m_services.launcher, m_services.dialogs, QStringLiteral("hh.exe ") + manualAt(path),
                    WindowStyle::NormalFocus);
 }

@@ -78,7 +78,8 @@ inline const QString EncodePrompt = QStringLiteral("コマンドラインのオ�
 inline const QString EncodeTitle = QStringLiteral("スクリプトのエンコード");
 
 // New scripts and editing.
-inline const QString NewPrompt = QStringLiteral("新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません");
+inline const QString NewPrompt =
+    QStringLiteral("新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません");
 inline const QString NewMenuPrompt =
     QStringLiteral("新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません");
 inline const QString NewTitle = QStringLiteral("新規作成");

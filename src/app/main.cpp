@@ -4,12 +4,15 @@
 #include "frmMain.h"
 #include "frmSplash.h"
 
+#include "NativeName.h"
+#include "PosixFile.h"
+
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -27,10 +30,15 @@ int main(int argc, char* argv[])
     // its folder with it chosen.
     QString script;
     if (argc > 1) {
-        const QFileInfo fi(QString::fromLocal8Bit(argv[1]));
-        if (fi.isFile()) {
-            QDir::setCurrent(fi.absolutePath());
-            script = fi.fileName();
+        // By its real name: a file whose name is not UTF-8 is still that file.
+        const QByteArray given(argv[1]);
+        if (PosixFile::kind(NativeName::fromBytes(given)) == PosixFile::Kind::Regular) {
+            const qsizetype slash = given.lastIndexOf('/');
+            const QByteArray folder = slash < 0    ? QByteArray(".")
+                                      : slash == 0 ? QByteArray("/")
+                                                   : given.left(slash);
+            if (::chdir(folder.constData()) == 0)
+                script = NativeName::fromBytes(given.mid(slash + 1));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "DirectoryReader.h"
 
+#include "NativeName.h"
 #include "ScriptFiles.h"
 
 #include <QFile>
@@ -37,7 +38,7 @@ bool hasScriptExtension(const char* name, size_t len)
 bool read(const QString& folder, Want want, QStringList* names)
 {
     names->clear();
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    DIR* dir = opendir(NativeName::toBytes(folder).constData());
     if (!dir)
         return false;
     const int fd = dirfd(dir);
@@ -58,8 +59,10 @@ bool read(const QString& folder, Want want, QStringList* names)
         }
         if (type != (want == Want::Files ? DT_REG : DT_DIR))
             continue;
-        QString name = QString::fromUtf8(raw, qsizetype(len));
-        std::string key = ScriptFiles::sortKey(name);
+        QString name = NativeName::fromBytes(QByteArrayView(raw, qsizetype(len)));
+        // Sorted as shown: a name that is not UTF-8 by how it reads.
+        std::string key =
+            ScriptFiles::sortKey(NativeName::isUnicode(name) ? name : NativeName::display(name));
         found.push_back({std::move(key), std::move(name)});
     }
     closedir(dir);

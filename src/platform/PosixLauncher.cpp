@@ -2,11 +2,22 @@
 
 #include "WinCommandLine.h"
 
+#include "NativeName.h"
+#include "PosixFile.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -90,6 +101,111 @@ StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* rea
     return {};
 }
 
+namespace {
+
+QString spawnFailure(int error)
+{
+    return error == ENOENT ? NotFound : error == EACCES ? NotExecutable : PosixFile::reason(error);
+}
+
+// Starts `program` as a process of its own: a child starts it and ends at once, so that
+// it is adopted by init and never left for us to reap. Every string goes over as bytes,
+// so a file whose name is not UTF-8 is the very file the program gets. Between fork and
+// exec only async-signal-safe calls are made; everything is built before.
+qint64 spawnDetached(const StandIns::Launch& launch, QString* reason)
+{
+    std::vector<QByteArray> strings;
+    strings.push_back(NativeName::toBytes(launch.program));
+    for (const QString& a : launch.arguments)
+        strings.push_back(NativeName::toBytes(a));
+    const size_t argc = strings.size();
+    QList<QByteArray> overridden;
+    for (const QString& kv : launch.environment) {
+        strings.push_back(kv.toUtf8());
+        overridden.append(kv.left(kv.indexOf(u'=') + 1).toUtf8());
+    }
+    std::vector<char*> argv, envp;
+    for (size_t i = 0; i < argc; ++i)
+        argv.push_back(strings[i].data());
+    argv.push_back(nullptr);
+    for (char** e = environ; e && *e; ++e) {
+        bool replaced = false;
+        for (const QByteArray& name : overridden)
+            replaced = replaced || std::strncmp(*e, name.constData(), size_t(name.size())) == 0;
+        if (!replaced)
+            envp.push_back(*e);
+    }
+    for (size_t i = argc; i < strings.size(); ++i)
+        envp.push_back(strings[i].data());
+    envp.push_back(nullptr);
+
+    int pidPipe[2], errorPipe[2];
+    if (::pipe2(pidPipe, O_CLOEXEC) != 0) {
+        *reason = PosixFile::reason(errno);
+        return 0;
+    }
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        *reason = PosixFile::reason(errno);
+        ::close(pidPipe[0]);
+        ::close(pidPipe[1]);
+        return 0;
+    }
+    const int nullInput = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            ::setsid();
+            if (nullInput >= 0)
+                ::dup2(nullInput, STDIN_FILENO);
+            sigset_t none;
+            ::sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::signal(SIGPIPE, SIG_DFL);
+            ::execve(argv[0], argv.data(), envp.data());
+            const int error = errno;
+            [[maybe_unused]] const ssize_t n = ::write(errorPipe[1], &error, sizeof error);
+            ::_exit(127);
+        }
+        const qint64 pid = grandchild;
+        [[maybe_unused]] const ssize_t n = ::write(pidPipe[1], &pid, sizeof pid);
+        ::_exit(0);
+    }
+    const int forkError = errno;
+    ::close(pidPipe[1]);
+    ::close(errorPipe[1]);
+    if (nullInput >= 0)
+        ::close(nullInput);
+    qint64 pid = 0;
+    int execError = 0;
+    if (child > 0) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (::read(pidPipe[0], &pid, sizeof pid) != sizeof pid)
+            pid = 0;
+        // Closed by a successful exec; holds the error of a failed one.
+        ssize_t n;
+        while ((n = ::read(errorPipe[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+        }
+        if (n != sizeof execError)
+            execError = 0;
+    }
+    ::close(pidPipe[0]);
+    ::close(errorPipe[0]);
+    if (child < 0) {
+        *reason = PosixFile::reason(forkError);
+        return 0;
+    }
+    if (pid <= 0 || execError != 0) {
+        *reason = spawnFailure(execError ? execError : ECHILD);
+        return 0;
+    }
+    return pid;
+}
+
+} // namespace
+
 LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
 {
     Q_UNUSED(windowStyle);
@@ -99,20 +215,8 @@ LaunchResult PosixLauncher::Shell(const QString& commandLine, int windowStyle)
     const StandIns::Launch r = resolve(commandLine, &reason, &failure);
     if (r.program.isEmpty())
         return {0, reason, name, failure};
-    QProcess process;
-    process.setProgram(r.program);
-    process.setArguments(r.arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!r.environment.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& kv : r.environment) {
-            const qsizetype eq = kv.indexOf(u'=');
-            env.insert(kv.left(eq), kv.mid(eq + 1));
-        }
-        process.setProcessEnvironment(env);
-    }
-    qint64 pid = 0;
-    if (!process.startDetached(&pid) || pid == 0)
-        return {0, process.errorString(), name, LaunchFailure::Other};
+    const qint64 pid = spawnDetached(r, &reason);
+    if (pid == 0)
+        return {0, reason, name, LaunchFailure::Other};
     return {pid, {}, name, LaunchFailure::None};
 }

@@ -1,5 +1,6 @@
 #include "StandIns.h"
 
+#include "NativeName.h"
 #include "WinCommandLine.h"
 
 #include <QDir>
@@ -19,6 +20,20 @@ const QString NotInstalled =
 const QString NoHold = QStringLiteral("端末の表示を保つ補助プログラム quillet-hold が見つかりません。");
 const QString NoAddress = QStringLiteral("開くアドレスがありません。");
 const QString NotFound = QStringLiteral("プログラムが見つかりません。");
+const QString NotUnicode =
+    QStringLiteral("ファイル名の文字コードが UTF-8 ではないため、Windows のプログラムには渡せません: ");
+
+// Wine reads its arguments as UTF-8: a name that is not would reach it as another file.
+bool unicodeOnly(const QStringList& args, QString* reason)
+{
+    for (const QString& a : args) {
+        if (!NativeName::isUnicode(a)) {
+            *reason = NotUnicode + NativeName::display(a);
+            return false;
+        }
+    }
+    return true;
+}
 
 QString baseName(const QString& name)
 {
@@ -64,9 +79,11 @@ QStringList wineEnvironment(const Context& c)
 
 // A script host's arguments with the script itself in Wine's form; host switches ("//B")
 // before it stay as they are.
-QStringList hostArguments(const QString& rest)
+QStringList hostArguments(const QString& rest, QString* reason)
 {
     QStringList args = WinCommandLine::splitArguments(rest);
+    if (!unicodeOnly(args, reason))
+        return {QString()}; // refused below, with the reason given here
     static const QRegularExpression hostSwitch(QStringLiteral("^//[A-Za-z]+(:.*)?$"));
     for (QString& a : args) {
         if (hostSwitch.match(a).hasMatch() && !QFileInfo::exists(a))
@@ -94,6 +111,8 @@ bool looksLikePath(const QString& a)
 Launch underWine(const QString& name, const QString& program, QStringList args, const Context& c,
                  QString* reason)
 {
+    if (!unicodeOnly(args, reason))
+        return {};
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty()) {
         *reason = NotInstalled.arg(name, QStringLiteral("wine"));
@@ -193,11 +212,16 @@ QString wineForm(const QString& path)
 Launch find(const QString& name, const QString& rest, const Context& c, QString* reason)
 {
     const QString exe = baseName(name);
-    if (exe == QStringLiteral("wscript.exe"))
-        return underWine(name, QStringLiteral("wscript.exe"), hostArguments(rest), c, reason);
+    if (exe == QStringLiteral("wscript.exe")) {
+        const QStringList args = hostArguments(rest, reason);
+        return reason->isEmpty() ? underWine(name, QStringLiteral("wscript.exe"), args, c, reason) : Launch{};
+    }
 
     if (exe == QStringLiteral("cscript.exe")) {
-        Launch host = underWine(name, QStringLiteral("cscript.exe"), hostArguments(rest), c, reason);
+        const QStringList args = hostArguments(rest, reason);
+        if (!reason->isEmpty())
+            return {};
+        Launch host = underWine(name, QStringLiteral("cscript.exe"), args, c, reason);
         if (host.program.isEmpty())
             return {};
         Launch term = inTerminal(name, QStringList{host.program} + host.arguments, c, reason);
@@ -294,6 +318,8 @@ Launch find(const QString& name, const QString& rest, const Context& c, QString*
             return {};
         }
         QStringList args = WinCommandLine::splitArguments(rest);
+        if (!unicodeOnly(args, reason))
+            return {};
         for (QString& a : args)
             if (looksLikePath(a))
                 a = wineForm(a);

@@ -1,6 +1,8 @@
 #include "SystemDrives.h"
 
-#include <QDir>
+#include "NativeName.h"
+#include "PosixFile.h"
+
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -20,7 +22,7 @@ bool isSystemMount(const QString& root)
 
 SystemDrives::SystemDrives()
 {
-    const QString cwd = QDir::currentPath();
+    const QString cwd = PosixFile::currentFolder();
     m_folders.insert(rootOf(cwd), cwd);
 }
 
@@ -38,7 +40,12 @@ QList<Volume> SystemDrives::volumes() const
 
 QString SystemDrives::rootOf(const QString& path) const
 {
-    const QStorageInfo info(path);
+    // Qt names files by UTF-8: a folder whose name is not lies on the volume of the
+    // nearest folder above it whose name is.
+    QString named = path;
+    while (!NativeName::isUnicode(named))
+        named = named.left(qMax<qsizetype>(1, named.lastIndexOf(u'/')));
+    const QStorageInfo info(named);
     return info.isValid() ? info.rootPath() : QStringLiteral("/");
 }
 

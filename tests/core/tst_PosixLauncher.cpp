@@ -1,4 +1,5 @@
 #include "FakePrograms.h"
+#include "NativeName.h"
 #include "PosixLauncher.h"
 #include "ScriptCommands.h"
 #include "StandIns.h"
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void actionLinesGiveBackThePath_data();
     void actionLinesGiveBackThePath();
     void anEmptyEditorRunsNothing();
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
     void standInsGetTheWindowsLine_data();
     void standInsGetTheWindowsLine();
     void exactNameWinsOverStandIn();
@@ -206,6 +209,42 @@ void tst_PosixLauncher::anEmptyEditorRunsNothing()
     QCOMPARE(r.failure, LaunchFailure::EmptyCommand);
     QTest::qWait(300);
     QVERIFY(!QFile::exists(marker));
+}
+
+void tst_PosixLauncher::namesThatAreNotUtf8_data()
+{
+    QTest::addColumn<QString>("host"); // the folder that holds the WSCRIPT.EXE found first
+    QTest::addColumn<QString>("fake"); // what runs; empty: refused
+    QTest::newRow("a program of the host's name gets the very bytes") << "bin"
+                                                                      << "bin/WSCRIPT.EXE";
+    QTest::newRow("Wine cannot be given the name: refused, no other file") << "standins"
+                                                                           << "";
+}
+
+void tst_PosixLauncher::namesThatAreNotUtf8()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, fake);
+    usePath({m_dir.path() + u'/' + host, m_systemPath});
+    const QString script = NativeName::fromBytes(QFile::encodeName(m_dir.path()) + "/bad\xff.vbs");
+    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"));
+    const LaunchResult r =
+        launcher.Shell(ScriptCommand::withAnswer(ScriptCommand::run(QStringLiteral("WSCRIPT.EXE"), script),
+                                                 QStringLiteral("x")),
+                       1);
+    if (fake.isEmpty()) {
+        QCOMPARE(r.pid, 0);
+        QCOMPARE(r.reason,
+                 "ファイル名の文字コードが UTF-8 ではないため、Windows のプログラムには渡せません: " +
+                     m_dir.path() + "/bad\uFFFD.vbs (文字コード不明)");
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/standins/wine.argv")));
+    } else {
+        QVERIFY2(r.pid > 0, qPrintable(r.reason));
+        const QStringList argv = waitForArgv(m_dir.path() + u'/' + fake);
+        QCOMPARE(argv, (QStringList{script, QStringLiteral("x")}));
+        QCOMPARE(NativeName::toBytes(argv.first()), QFile::encodeName(m_dir.path()) + "/bad\xff.vbs");
+    }
 }
 
 void tst_PosixLauncher::standInsGetTheWindowsLine_data()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NativeName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -36,8 +38,8 @@ inline QStringList waitForArgv(const QString& path)
     out.remove();
     QStringList argv;
     for (const QByteArray& part : bytes.split('\0'))
-        argv.append(QString::fromUtf8(part));
-    argv.removeLast(); // after the last NUL
+        argv.append(NativeName::fromBytes(part)); // byte for byte, as the program got them
+    argv.removeLast();                            // after the last NUL
     return argv;
 }
 

@@ -1,6 +1,7 @@
 #include "DirListBox.h"
 #include "Fakes.h"
 #include "FileListBox.h"
+#include "NativeName.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
@@ -16,7 +17,9 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace T = frmMainText;
 
@@ -40,6 +43,8 @@ private Q_SLOTS:
     void aFolderThatCannotBeListedIsReported();
     void aLargeFileShowsItsFirstScreenAtOnce();
     void aHugeFileIsCutAtTheLimit();
+    void namesThatAreNotUtf8AddressTheirOwnFile_data();
+    void namesThatAreNotUtf8AddressTheirOwnFile();
 
 private:
     QString path(const QString& rel) const { return m_dir->path() + u'/' + rel; }
@@ -356,6 +361,55 @@ void tst_ScriptBrowser::aHugeFileIsCutAtTheLimit()
     QVERIFY(view->document()->firstBlock().text().size() <= 10000);
     choose(QStringLiteral("a.vbs")); // and it stops when another file is chosen
     QVERIFY(preview().startsWith(QStringLiteral("' Windows Scripting Host")));
+}
+
+void tst_ScriptBrowser::namesThatAreNotUtf8AddressTheirOwnFile_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("name"); // as the file system holds it
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a byte that is not UTF-8")
+        << "bad\uFFFD.vbs (文字コード不明)" << QByteArray("bad\xff.vbs") << "MsgBox 1";
+    QTest::newRow("its twin, whose name holds U+FFFD itself")
+        << "bad\uFFFD.vbs" << QByteArray("bad\xef\xbf\xbd.vbs") << "MsgBox 2";
+    QTest::newRow("code page 932, as unzip leaves Windows archives")
+        << "テスト.vbs" << QByteArray("\x83\x65\x83\x58\x83\x67.vbs") << "MsgBox 3";
+}
+
+void tst_ScriptBrowser::namesThatAreNotUtf8AddressTheirOwnFile()
+{
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, name);
+    QFETCH(QString, text);
+    const QByteArray folder = QFile::encodeName(path(QStringLiteral("vol1/odd")));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("vol1/odd"))));
+    const QList<std::pair<QByteArray, QByteArray>> files{{"bad\xff.vbs", "MsgBox 1"},
+                                                         {"bad\xef\xbf\xbd.vbs", "MsgBox 2"},
+                                                         {"\x83\x65\x83\x58\x83\x67.vbs", "MsgBox 3"}};
+    for (const auto& [file, content] : files) {
+        const int fd = ::open((folder + '/' + file).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+        ::close(fd);
+    }
+    const auto removeAll = qScopeGuard([&] {
+        for (const auto& f : files)
+            ::unlink((folder + '/' + f.first).constData());
+    });
+    child<DirListBox>("fldDir")->setPath(path(QStringLiteral("vol1/odd")));
+    QCOMPARE(names(), (QStringList{"bad\uFFFD.vbs", "bad\uFFFD.vbs (文字コード不明)", "テスト.vbs"}));
+    choose(shown);
+    QCOMPARE(preview(), text);
+    QCOMPARE(NativeName::toBytes(m_main->selectedFile), folder + '/' + name);
+    QCOMPARE(m_main->windowTitle(),
+             path(QStringLiteral("vol1/odd/")) + shown + QStringLiteral(" - Quillet Ver.0.1.5"));
+    // The run action's line names the same bytes.
+    m_fakes.launcher.calls.clear();
+    m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
+    QTest::mouseClick(child<QPushButton>("btnRun"), Qt::LeftButton);
+    QCOMPARE(m_fakes.launcher.calls.size(), 1);
+    QCOMPARE(NativeName::toBytes(m_fakes.launcher.calls.first().commandLine),
+             "WSCRIPT.EXE \"" + folder + '/' + name + '"');
 }
 
 QTEST_MAIN(tst_ScriptBrowser)

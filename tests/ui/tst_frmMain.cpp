@@ -413,9 +413,12 @@ void tst_frmMain::exitKeepsOtherWindowsAlive_data()
     QTest::addColumn<bool>("byMenu");   // 終了(&X), else the title bar's close
     for (bool byMenu : {true, false}) {
         const char* how = byMenu ? "exit" : "title bar";
-        QTest::addRow("options dialog, %s", how) << "btnOption" << "ｵﾌﾟｼｮﾝ設定" << byMenu;
-        QTest::addRow("About box, %s", how) << "mnuHelpAbout" << "ﾊﾞｰｼﾞｮﾝ情報" << byMenu;
-        QTest::addRow("editor, %s", how) << "btnEdit" << "スクリプトの編集" << byMenu;
+        QTest::addRow("options dialog, %s", how) << "btnOption"
+                                                 << "ｵﾌﾟｼｮﾝ設定" << byMenu;
+        QTest::addRow("About box, %s", how) << "mnuHelpAbout"
+                                            << "ﾊﾞｰｼﾞｮﾝ情報" << byMenu;
+        QTest::addRow("editor, %s", how) << "btnEdit"
+                                         << "スクリプトの編集" << byMenu;
     }
 }
 

@@ -194,14 +194,22 @@ void tst_frmOption::oneDialogBroughtForward()
 {
     auto* main = new frmMain(m_fakes.services());
     main->show();
+    auto dialogs = [] {
+        QList<frmOption*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<frmOption*>(w); d && d->isVisible())
+                out << d;
+        return out;
+    };
     QTest::mouseClick(main->findChild<QAbstractButton*>(QStringLiteral("btnOption")), Qt::LeftButton);
-    auto* first = main->findChild<frmOption*>();
-    QVERIFY(first && first->isVisible());
+    QCOMPARE(dialogs().size(), 1);
+    frmOption* first = dialogs().front();
     first->findChild<QLineEdit*>(QStringLiteral("fldUserName"))->setText(QStringLiteral("途中"));
     main->findChild<QAction*>(QStringLiteral("mnuToolOption"))->trigger();
-    QCOMPARE(main->findChildren<frmOption*>().size(), 1);
+    QCOMPARE(dialogs(), QList<frmOption*>{first});
     QCOMPARE(first->findChild<QLineEdit*>(QStringLiteral("fldUserName"))->text(), QStringLiteral("途中"));
     delete main;
+    delete first;
 }
 
 // Through the real settings file: what "登 録" stored is what the next start reads.
