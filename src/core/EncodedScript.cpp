@@ -439,6 +439,9 @@ Encoded encodeScript(std::string_view bytes, Language language, Charset charset)
     const std::size_t bom = text.bomLength();
     std::size_t start = bom;
     for (std::size_t pos = bom; pos < text.size(); pos += text.at(pos).size) {
+        // Text before the marker that looks like a block would be read as one: it is encoded too.
+        if (text.matches(pos, Open))
+            break;
         std::size_t end = 0;
         if (text.matches(pos, marker, &end)) {
             start = end;

@@ -252,6 +252,8 @@ void tst_EncodedScript::marker_data()
         << QByteArray("x = 1\r\n'**Start Encode**") << 0;
     QTest::newRow("the first marker counts") << QByteArray("'**Start Encode**a'**Start Encode**")
                                              << Language::VBScript << QByteArray("'**Start Encode**") << 1;
+    QTest::newRow("what looks like a block before the marker is encoded too")
+        << QByteArray("s = \"#@~^\"\r\n'**Start Encode**\r\nx") << Language::VBScript << QByteArray() << 1;
     QTest::newRow("no marker: the byte-order mark stays first")
         << QByteArray("\xEF\xBB\xBFx = \"日本\"") << Language::VBScript << QByteArray("\xEF\xBB\xBF") << 1;
     QTest::newRow("marker in UTF-16")
