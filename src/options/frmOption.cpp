@@ -8,13 +8,29 @@
 #include "mdlUtils.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace T = frmOptionText;
+
+namespace {
+
+// This system's own Script Encoder: beside the program (the build tree, the installed bin
+// folder), else on PATH; empty when there is none.
+QString ownEncoder()
+{
+    const QFileInfo beside(QCoreApplication::applicationDirPath() + QStringLiteral("/quillet-encode"));
+    if (beside.isFile() && beside.isExecutable())
+        return beside.absoluteFilePath();
+    return QStandardPaths::findExecutable(QStringLiteral("quillet-encode"));
+}
+
+} // namespace
 
 frmOption::frmOption(const Services& services, QWidget* parent)
     : QDialog(parent)
@@ -101,10 +117,10 @@ void frmOption::cbNaizo_Click()
     fldEditor->setText(cbNaizo->isChecked() ? T::InternalEditor : QString());
 }
 
-void frmOption::pickProgram(QLineEdit* field)
+void frmOption::pickProgram(QLineEdit* field, const QString& fallback)
 {
     const QFileInfo current(field->text());
-    const QString start = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : QString();
+    const QString start = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : fallback;
     const QString chosen = m_services.dialogs.GetOpenFileName(T::PickTitle, T::PickFilter, start);
     // Cancelled: the field keeps what it had.
     if (!chosen.isEmpty())
@@ -123,7 +139,8 @@ void frmOption::btnBrowse2_Click()
 
 void frmOption::btnEncoder_Click()
 {
-    pickProgram(fldEncoder);
+    // Until a path is set, the dialog opens on quillet-encode, ready to be chosen.
+    pickProgram(fldEncoder, ownEncoder());
 }
 
 void frmOption::btnHelp_Click()

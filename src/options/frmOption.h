@@ -25,7 +25,8 @@ private:
     void btnCancel_Click();
     void btnHelp_Click();
 
-    void pickProgram(QLineEdit* field);
+    // `fallback`: where the file dialog starts when the field names no existing folder.
+    void pickProgram(QLineEdit* field, const QString& fallback = {});
 
     Services m_services;
     // The dialog's copies of the four values.

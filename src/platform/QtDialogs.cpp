@@ -3,6 +3,7 @@
 #include "mdlUtils.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -26,6 +27,14 @@ QString displayText(const QString& text)
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t;
+}
+
+// The patterns of one filter entry, "name (*.a *.b)" or a bare "*.a".
+QStringList patternsOf(const QString& entry)
+{
+    const qsizetype open = entry.lastIndexOf(u'('), close = entry.lastIndexOf(u')');
+    const QString list = open >= 0 && close > open ? entry.mid(open + 1, close - open - 1) : entry;
+    return list.split(u' ', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -125,5 +134,17 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 
 QString QtDialogs::GetOpenFileName(const QString& title, const QString& filter, const QString& initialPath)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOrApp(title), initialPath, filter);
+    // A file to start on must not be hidden by the first filter: the first one that shows it.
+    QString selected;
+    const QFileInfo start(initialPath);
+    if (start.isFile()) {
+        for (const QString& f : filter.split(QStringLiteral(";;"))) {
+            if (QDir::match(patternsOf(f), start.fileName())) {
+                selected = f;
+                break;
+            }
+        }
+    }
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOrApp(title), initialPath, filter,
+                                        &selected);
 }

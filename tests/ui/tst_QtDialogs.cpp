@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -20,6 +22,8 @@ private Q_SLOTS:
     void messageBoxAnswers();
     void inputBox_data();
     void inputBox();
+    void openDialogShowsTheFileItStartsOn_data();
+    void openDialogShowsTheFileItStartsOn();
 };
 
 namespace {
@@ -156,6 +160,47 @@ void tst_QtDialogs::inputBox()
     QCOMPARE(seenTitle, QStringLiteral("Quillet"));
     QCOMPARE(seenOk, QStringLiteral("OK"));
     QCOMPARE(seenCancel, QStringLiteral("キャンセル"));
+}
+
+// A start file that the first filter would hide is shown by the filter that shows it, chosen.
+void tst_QtDialogs::openDialogShowsTheFileItStartsOn_data()
+{
+    QTest::addColumn<QString>("file"); // in a temporary folder; empty: start on the folder
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("a program without .EXE") << "quillet-encode"
+                                            << "すべてのファイル (*)";
+    QTest::newRow("a program with .exe, in any case") << "screnc.exe"
+                                                      << "ｴﾃﾞｨﾀ(*.EXE)";
+    QTest::newRow("a folder") << ""
+                              << "ｴﾃﾞｨﾀ(*.EXE)";
+}
+
+void tst_QtDialogs::openDialogShowsTheFileItStartsOn()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, filter);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString start = file.isEmpty() ? dir.path() : dir.filePath(file);
+    if (!file.isEmpty()) {
+        QFile f(start);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QString seenFilter, seenFolder;
+    whenModal([&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        if (!d)
+            return;
+        seenFilter = d->selectedNameFilter();
+        seenFolder = d->directory().absolutePath();
+        d->reject();
+    });
+    QtDialogs dialogs;
+    QCOMPARE(dialogs.GetOpenFileName(QStringLiteral("ｴﾃﾞｨﾀの設定"),
+                                     QStringLiteral("ｴﾃﾞｨﾀ(*.EXE);;すべてのファイル (*)"), start),
+             QString());
+    QCOMPARE(seenFilter, filter);
+    QCOMPARE(seenFolder, QDir(dir.path()).absolutePath());
 }
 
 QTEST_MAIN(tst_QtDialogs)

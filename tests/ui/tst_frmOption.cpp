@@ -1,3 +1,4 @@
+#include "FakePrograms.h"
 #include "Fakes.h"
 #include "FileSettingsArea.h"
 #include "frmEdit.h"
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void registering_data();
     void registering();
     void browseButtonsShareOneFileDialog();
+    void fileDialogStartsWhereTheProgramIs_data();
+    void fileDialogStartsWhereTheProgramIs();
     void helpAndCancel();
     void oneDialogBroughtForward();
     void nextStartReadsWhatWasRegistered();
@@ -177,6 +180,44 @@ void tst_frmOption::browseButtonsShareOneFileDialog()
         QCOMPARE(c.text, T::PickFilter);
     }
     QCOMPARE(m_fakes.dialogs.calls.size(), 4);
+}
+
+// The encoder's "..." opens on quillet-encode until the field names a program's folder; the
+// other buttons start where their field points, or wherever the dialog likes.
+void tst_frmOption::fileDialogStartsWhereTheProgramIs_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("text"); // in the button's field
+    QTest::addColumn<bool>("encoderOnPath");
+    QTest::addColumn<QString>("start"); // %1: the folder on PATH that holds quillet-encode
+    QTest::newRow("encoder, fresh installation")
+        << "btnEncoder" << T::DefaultEncoder << true << "%1/quillet-encode";
+    QTest::newRow("encoder, set by its bare name") << "btnEncoder"
+                                                   << "quillet-encode" << true << "%1/quillet-encode";
+    QTest::newRow("encoder, a path that is set") << "btnEncoder"
+                                                 << "/usr/bin/screnc" << true << "/usr/bin";
+    QTest::newRow("encoder, none on this system") << "btnEncoder" << T::DefaultEncoder << false << "";
+    QTest::newRow("editor: no fallback") << "btnBrowse" << T::DefaultEditor << true << "";
+}
+
+void tst_frmOption::fileDialogStartsWhereTheProgramIs()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, text);
+    QFETCH(bool, encoderOnPath);
+    QFETCH(QString, start);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    if (encoderOnPath)
+        QVERIFY(!FakePrograms::install(dir.path(), QStringLiteral("quillet-encode")).isEmpty());
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    make();
+    field(which == QStringLiteral("btnEncoder") ? "fldEncoder" : "fldEditor")->setText(text);
+    QTest::mouseClick(button(qPrintable(which)), Qt::LeftButton);
+    QCOMPARE(m_fakes.dialogs.calls.size(), 1);
+    QCOMPARE(m_fakes.dialogs.calls[0].def, start.arg(dir.path()));
 }
 
 void tst_frmOption::helpAndCancel()
