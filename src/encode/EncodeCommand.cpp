@@ -1,5 +1,6 @@
 #include "EncodeCommand.h"
 
+#include "PosixFile.h"
 #include "SafeFile.h"
 
 #include <QFile>
@@ -104,31 +105,28 @@ Outcome failed(const QString& message)
 // The source's bytes, or the reason there are none.
 std::optional<QByteArray> readSource(const QString& path, QString* error)
 {
-    const QFileInfo fi(path);
-    if (!fi.exists()) {
+    switch (PosixFile::kind(path)) {
+    case PosixFile::Kind::Missing:
         *error = NoFile.arg(path);
         return std::nullopt;
-    }
-    // A pipe or device named like a script would block or never end.
-    if (!fi.isFile()) {
+    case PosixFile::Kind::Regular:
+    case PosixFile::Kind::Unknown:
+        break;
+    default:
+        // A pipe or device named like a script would block or never end.
         *error = NotRegular.arg(path);
         return std::nullopt;
     }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = Unreadable.arg(path, f.errorString());
-        return std::nullopt;
-    }
-    QByteArray bytes = f.read(MaxBytes + 1);
-    if (f.error() != QFileDevice::NoError) {
-        *error = Unreadable.arg(path, f.errorString());
-        return std::nullopt;
-    }
-    if (bytes.size() > MaxBytes) {
+    PosixFile::Read read = PosixFile::readRegular(path, MaxBytes);
+    if (read.tooLarge) {
         *error = TooLarge.arg(path);
         return std::nullopt;
     }
-    return bytes;
+    if (!read.ok) {
+        *error = Unreadable.arg(path, read.reason);
+        return std::nullopt;
+    }
+    return std::move(read.bytes);
 }
 
 // Why the destination must not be written: it is the source under another name, or it exists

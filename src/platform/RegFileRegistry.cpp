@@ -1,13 +1,15 @@
 #include "RegFileRegistry.h"
 
+#include "PosixFile.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QStandardPaths>
 
 namespace {
 
-// Larger than any export of the few keys the program reads; a bigger file is not read.
-constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+// Far larger than an export of the few keys the program reads, and small enough to parse
+// within a moment; a bigger file is not read.
+constexpr qint64 MaxFileSize = 1024 * 1024;
 
 QString rootName(quint32 root)
 {
@@ -52,10 +54,7 @@ std::optional<RegValue> RegFileRegistry::query(quint32 root, const QString& key,
         keys << QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes\\") + key
              << QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Classes\\") + key;
     for (const QString& path : m_files) {
-        QFile f(path);
-        if (f.size() > MaxFileSize || !f.open(QIODevice::ReadOnly))
-            continue;
-        const std::optional<RegFile> reg = RegFile::parse(f.readAll());
+        const RegFile* reg = parsed(path);
         if (!reg)
             continue;
         for (const QString& k : keys)
@@ -63,4 +62,23 @@ std::optional<RegValue> RegFileRegistry::query(quint32 root, const QString& key,
                 return v;
     }
     return std::nullopt;
+}
+
+const RegFile* RegFileRegistry::parsed(const QString& path) const
+{
+    // Read again only when the file changed, so that an edit counts at once.
+    const std::optional<PosixFile::Stamp> stamp = PosixFile::stamp(path);
+    Parsed& cached = m_parsed[path];
+    if (!stamp) {
+        cached = {};
+        return nullptr;
+    }
+    if (cached.stamp == stamp)
+        return cached.file ? &*cached.file : nullptr;
+    // Only a regular file, opened without blocking: a FIFO or a device here would hang or
+    // fill the memory.
+    const PosixFile::Read read = PosixFile::readRegular(path, MaxFileSize);
+    cached.stamp = read.ok ? read.stamp : *stamp;
+    cached.file = read.ok ? RegFile::parse(read.bytes) : std::nullopt;
+    return cached.file ? &*cached.file : nullptr;
 }

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "PosixFile.h"
+#include "RegFile.h"
 #include "Registry.h"
 
+#include <QHash>
 #include <QStringList>
 
+#include <optional>
+
 // The registry of a system that has none: registry export files, the user's own before the
-// one shipped with the program. Every lookup reads them afresh, so an edit counts at once.
+// one shipped with the program. Every lookup looks at them afresh, so an edit counts at
+// once; a file is parsed again only when it changed.
 class RegFileRegistry final : public Registry {
 public:
     explicit RegFileRegistry(QStringList files = defaultFiles());
@@ -16,5 +22,11 @@ public:
     static QStringList defaultFiles();
 
 private:
+    const RegFile* parsed(const QString& path) const;
+    struct Parsed {
+        std::optional<PosixFile::Stamp> stamp;
+        std::optional<RegFile> file;
+    };
     QStringList m_files;
+    mutable QHash<QString, Parsed> m_parsed;
 };

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace T = frmAboutText;
 
 // The two registry readers with their own conventions, the web helpers, and the About box's
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void sysInfo();
     void links_data();
     void links();
+    void userFileBeforeShippedOne_data();
     void userFileBeforeShippedOne();
     void shippedFileDoesTheRealJob();
 
@@ -252,25 +255,64 @@ void tst_Registry::links()
     QCOMPARE(m_fakes.launcher.lines(), launched);
 }
 
+void tst_Registry::userFileBeforeShippedOne_data()
+{
+    QTest::addColumn<QString>("user"); // what the user's file is
+    QTest::addColumn<QString>("browser");
+    QTest::addColumn<QString>("afterEdit"); // after the user's file is rewritten
+    QTest::newRow("an export: it wins, and an edit counts at once") << "export"
+                                                                    << "firefox"
+                                                                    << "chromium";
+    QTest::newRow("missing: the shipped one") << "missing"
+                                              << "xdg-open"
+                                              << "chromium";
+    QTest::newRow("a FIFO: passed over without waiting") << "fifo"
+                                                         << "xdg-open"
+                                                         << "xdg-open";
+    QTest::newRow("a link to /dev/zero: passed over") << "zero"
+                                                      << "xdg-open"
+                                                      << "xdg-open";
+    QTest::newRow("larger than any export: passed over") << "huge"
+                                                         << "xdg-open"
+                                                         << "chromium";
+}
+
 void tst_Registry::userFileBeforeShippedOne()
 {
+    QFETCH(QString, user);
+    QFETCH(QString, browser);
+    QFETCH(QString, afterEdit);
     QTemporaryDir dir;
     auto write = [&](const QString& name, const QByteArray& text) {
         QFile f(dir.path() + u'/' + name);
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
     };
-    write(
-        "user.reg",
-        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\r\n"
-        "@=\"firefox\"\r\n");
+    auto browserIs = [](const QByteArray& command) {
+        return "Windows Registry Editor Version "
+               "5.00\r\n\r\n[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\r\n"
+               "@=\"" +
+               command + "\"\r\n";
+    };
+    const QString userFile = dir.path() + QStringLiteral("/user.reg");
+    if (user == QStringLiteral("export"))
+        write("user.reg", browserIs("firefox"));
+    else if (user == QStringLiteral("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(userFile).constData(), 0644), 0);
+    else if (user == QStringLiteral("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), userFile));
+    else if (user == QStringLiteral("huge"))
+        write("user.reg", browserIs("firefox") + QByteArray(2 * 1024 * 1024, ';'));
     write("shipped.reg",
           "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n\r\n"
           "[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\r\n@=\"xdg-open\"\r\n");
     write("broken.reg", QByteArray("\xff\xfe\x00garbage\x01\x02", 11));
-    RegFileRegistry reg({dir.path() + "/broken.reg", dir.path() + "/missing.reg", dir.path() + "/user.reg",
-                         dir.path() + "/shipped.reg"});
-    QCOMPARE(mdlUtils::getBrowser(reg, m_fakes.dialogs), QStringLiteral("firefox"));
+    RegFileRegistry reg({dir.path() + "/broken.reg", userFile, dir.path() + "/shipped.reg"});
+    QCOMPARE(mdlUtils::getBrowser(reg, m_fakes.dialogs), browser);
+    if (user == QStringLiteral("export") || user == QStringLiteral("missing") ||
+        user == QStringLiteral("huge"))
+        write("user.reg", browserIs("chromium"));
+    QCOMPARE(mdlUtils::getBrowser(reg, m_fakes.dialogs), afterEdit);
     QVERIFY(m_fakes.dialogs.calls.isEmpty());
 }
 
