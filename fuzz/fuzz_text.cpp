@@ -1,5 +1,7 @@
 // Any bytes as a script file: detect, decode whole and in the preview's pieces, and the two
-// must agree; what decodes cleanly must encode back to the same bytes.
+// must agree; what decodes cleanly must encode back to the same bytes. The editor's text,
+// saved untouched, is the file byte for byte, and a line added at its end keeps the rest.
+#include "ScriptText.h"
 #include "TextCodec.h"
 
 #include <cstddef>
@@ -33,5 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     }
     (void)TextCodec::toLf(whole);
+
+    ScriptText file{QByteArray(bytes.data(), bytes.size())};
+    const QString shown = file.takeText();
+    const std::optional<QByteArray> same = file.toBytes(shown);
+    if (!same || *same != bytes)
+        __builtin_trap();
+    const std::optional<QByteArray> longer = file.toBytes(shown + QStringLiteral("\nx"));
+    if (!longer || !longer->startsWith(bytes))
+        __builtin_trap();
     return 0;
 }

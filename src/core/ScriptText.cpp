@@ -189,16 +189,8 @@ std::optional<QByteArray> ScriptText::toBytes(QStringView edited) const
     }
     const qsizetype newMiddle = n - head - tail;
     const qsizetype oldMiddle = m - head - tail;
-    if (newMiddle == oldMiddle) {
-        // Lines changed in place: each keeps its own place's bytes or line end.
-        for (qsizetype k = head; k < n - tail; ++k) {
-            if (same(k, k))
-                match[size_t(k)] = k;
-            else
-                endOf[size_t(k)] = k;
-        }
-    } else if (newMiddle > 0 && oldMiddle > 0) {
-        // Lines inserted, removed or moved: equal lines are found wherever they went.
+    if (newMiddle > 0 && oldMiddle > 0) {
+        // Equal lines are found wherever they went, the first unused one first.
         std::unordered_map<size_t, std::vector<qsizetype>> byHash;
         for (qsizetype i = m - tail - 1; i >= head; --i)
             byHash[m_lines[size_t(i)].hash].push_back(i);
@@ -216,6 +208,11 @@ std::optional<QByteArray> ScriptText::toBytes(QStringView edited) const
                 }
             }
         }
+        // Lines changed in place take the line end of the line they replace.
+        if (newMiddle == oldMiddle)
+            for (qsizetype k = head; k < n - tail; ++k)
+                if (match[size_t(k)] < 0)
+                    endOf[size_t(k)] = k;
     }
 
     std::optional<QStringEncoder> encoder = encoderFor(m_encoding);

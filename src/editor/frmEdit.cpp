@@ -231,10 +231,14 @@ void frmEdit::load(const QString& path)
         m_unread.clear();
         m_stamp = read.stamp;
         m_diskHash = qHash(read.bytes, 0);
+        // What a save cannot keep as it was, said once, when the file is read.
+        QStringList warnings;
         if (m_file.hasUndecodableBytes())
-            m_services.dialogs.MsgBox(m_file.encoding() == TextEncoding::Cp932 ? T::LossyText
-                                                                               : T::LossyUnicodeText,
-                                      MsgFlags::Exclamation, T::Title);
+            warnings << (m_file.encoding() == TextEncoding::Cp932 ? T::LossyText : T::LossyUnicodeText);
+        if (m_file.hasAliasedCodes())
+            warnings << T::AliasedCodes;
+        if (!warnings.isEmpty())
+            m_services.dialogs.MsgBox(warnings.join(QStringLiteral("\r\n\r\n")), MsgFlags::Exclamation, T::Title);
     }
     m_loading = true;
     fldEditSrc->setPlainText(m_file.takeText());

@@ -32,6 +32,10 @@ inline const QString LossyUnicodeText = QStringLiteral(
     "このファイルには文字として読めないバイトがあります。その部分は「\uFFFD」と表示されます。\r\n"
     "変更しない行は元のバイトのまま保存されます。変更した行の「\uFFFD」はそのまま保存されます。");
 
+inline const QString AliasedCodes =
+    QStringLiteral("このファイルには、同じ文字に二つの文字コードがある文字 (NEC・IBM 拡張文字) が含まれています。\r\n"
+                   "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存されます。");
+
 // When what is on disk is not what the window read.
 inline const QString OverwriteUnread =
     QStringLiteral("このファイルは開けなかったため、内容を読み込んでいません。\r\n"

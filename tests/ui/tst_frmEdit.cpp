@@ -547,8 +547,15 @@ void tst_frmEdit::untouchedLinesKeepTheirBytes_data()
     QTest::newRow("mixed line ends") << QByteArray("a\r\nb\nc\rd") << 3 << QByteArray("a\r\nb\nc\rdX") << "";
     QTest::newRow("a changed line keeps its own line end")
         << QByteArray("a\r\nb\nc\r\n") << 1 << QByteArray("a\r\nbX\nc\r\n") << "";
-    QTest::newRow("aliased codes of untouched lines")
-        << QByteArray("\xed\x40\x87\x90\r\n\n") << 1 << QByteArray("\xed\x40\x87\x90\r\nX\n") << "";
+    const QString aliased = QStringLiteral(
+        "このファイルには、同じ文字に二つの文字コードがある文字 (NEC・IBM 拡張文字) が含まれています。\r\n"
+        "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存されます。");
+    QTest::newRow("aliased codes of an untouched line stay")
+        << QByteArray("\xed\x40\x87\x90\r\n\n") << 1 << QByteArray("\xed\x40\x87\x90\r\nX\n") << aliased;
+    QTest::newRow("aliased codes of a changed line take the standard code")
+        << QByteArray("\xed\x40\x87\x90\r\n\n") << 0 << QByteArray("\xfa\x5c\x81\xe0X\r\n\n") << aliased;
+    QTest::newRow("both warnings in one box")
+        << QByteArray("\xed\x40\x81\r\n") << 1 << QByteArray("\xed\x40\x81\r\nX") << lossy + "\r\n\r\n" + aliased;
 }
 
 void tst_frmEdit::untouchedLinesKeepTheirBytes()
