@@ -4,21 +4,28 @@
 #include "NativeName.h"
 #include "Printing.h"
 #include "SafeFile.h"
+#include "ScriptBox.h"
 #include "Twips.h"
 #include "frmEditTexts.h"
 
 #include <QAction>
+
+#define signals Q_SIGNALS
+#define slots Q_SLOTS
+#include <Qsci/qsciprinter.h>
+#undef signals
+#undef slots
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPrinter>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -106,12 +113,13 @@ void frmEdit::createControls()
     fldFileName->setObjectName(QStringLiteral("fldFileName"));
     fldFileName->setAccessibleName(T::Label1);
     Label1->setBuddy(fldFileName);
-    fldEditSrc = new QPlainTextEdit(client);
+    fldEditSrc = new ScriptBox(client);
     fldEditSrc->setObjectName(QStringLiteral("fldEditSrc"));
     fldEditSrc->setAccessibleName(T::NameEditSrc);
-    fldEditSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fldEditSrc->setFont(windowFont());
-    connect(fldEditSrc, &QPlainTextEdit::textChanged, this, &frmEdit::fldEditSrc_Change);
+    connect(fldEditSrc, &QsciScintilla::textChanged, this, &frmEdit::fldEditSrc_Change);
+    // To the line an error message names; added to the window, not to its menus.
+    auto* goTo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
+    connect(goTo, &QShortcut::activated, this, &frmEdit::goToLine);
 
     auto* row = new QHBoxLayout;
     row->addWidget(Label1);
@@ -185,13 +193,13 @@ void frmEdit::createToolbar()
     connect(button("print", T::ToolPrint), &QAction::triggered, this, &frmEdit::mnuFilePrint_Click);
     QAction* cut = button("cut", T::ToolCut);
     QAction* copy = button("copy", T::ToolCopy);
-    connect(cut, &QAction::triggered, fldEditSrc, &QPlainTextEdit::cut);
-    connect(copy, &QAction::triggered, fldEditSrc, &QPlainTextEdit::copy);
-    connect(button("paste", T::ToolPaste), &QAction::triggered, fldEditSrc, &QPlainTextEdit::paste);
+    connect(cut, &QAction::triggered, fldEditSrc, &QsciScintilla::cut);
+    connect(copy, &QAction::triggered, fldEditSrc, &QsciScintilla::copy);
+    connect(button("paste", T::ToolPaste), &QAction::triggered, fldEditSrc, &QsciScintilla::paste);
     cut->setEnabled(false);
     copy->setEnabled(false);
-    connect(fldEditSrc, &QPlainTextEdit::copyAvailable, cut, &QAction::setEnabled);
-    connect(fldEditSrc, &QPlainTextEdit::copyAvailable, copy, &QAction::setEnabled);
+    connect(fldEditSrc, &QsciScintilla::copyAvailable, cut, &QAction::setEnabled);
+    connect(fldEditSrc, &QsciScintilla::copyAvailable, copy, &QAction::setEnabled);
 }
 
 void frmEdit::Form_Load()
@@ -238,10 +246,11 @@ void frmEdit::load(const QString& path)
         if (m_file.hasAliasedCodes())
             warnings << T::AliasedCodes;
         if (!warnings.isEmpty())
-            m_services.dialogs.MsgBox(warnings.join(QStringLiteral("\r\n\r\n")), MsgFlags::Exclamation, T::Title);
+            m_services.dialogs.MsgBox(warnings.join(QStringLiteral("\r\n\r\n")), MsgFlags::Exclamation,
+                                      T::Title);
     }
     m_loading = true;
-    fldEditSrc->setPlainText(m_file.takeText());
+    fldEditSrc->showText(m_file.takeText(), path);
     m_loading = false;
     // Loading is not a change: an untouched file closes without a question.
     isSaved = true;
@@ -255,9 +264,7 @@ QString frmEdit::targetPath() const
 
 void frmEdit::saveWsh(const QString& path, bool& success)
 {
-    QString text = fldEditSrc->document()->toRawText();
-    // The box keeps line breaks as paragraph separators, and Shift+Enter as line separators.
-    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    const QString text = fldEditSrc->text();
     const std::optional<QByteArray> bytes = m_file.toBytes(text);
     QString reason;
     success = bytes && SafeFile::replace(path, *bytes, &reason);
@@ -348,11 +355,32 @@ bool frmEdit::event(QEvent* event)
 
 void frmEdit::mnuFilePrint_Click()
 {
-    QPrinter printer;
+    QsciPrinter printer;
     printer.setDocName(fldFileName->text());
-    if (!m_services.printing.choosePrinter(printer, fldEditSrc->textCursor().hasSelection(), this))
+    // Long lines wrap on paper rather than run off the page.
+    printer.setWrapMode(QsciScintilla::WrapCharacter);
+    const bool hasSelection = fldEditSrc->hasSelectedText();
+    if (!m_services.printing.choosePrinter(printer, hasSelection, this))
         return;
-    fldEditSrc->print(&printer);
+    if (hasSelection && printer.QPrinter::printRange() == QPrinter::Selection) {
+        // The box prints whole lines, and one more than asked: the selection goes to paper
+        // from a box of its own, in the same colours.
+        ScriptBox selection;
+        selection.showText(fldEditSrc->selectedText(), targetPath());
+        printer.printRange(&selection);
+        return;
+    }
+    printer.printRange(fldEditSrc);
+}
+
+void frmEdit::goToLine()
+{
+    const QString answer = m_services.dialogs.InputBox(T::GoToPrompt.arg(fldEditSrc->lines()), T::GoToTitle,
+                                                       QString::number(fldEditSrc->currentLine()));
+    bool ok = false;
+    const int line = answer.trimmed().toInt(&ok);
+    if (ok)
+        fldEditSrc->goToLine(line);
 }
 
 void frmEdit::mnuEditUndo_Click()

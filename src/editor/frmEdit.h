@@ -9,7 +9,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class ScriptBox;
 class QStatusBar;
 class QToolBar;
 
@@ -48,6 +48,7 @@ private:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    void goToLine();
 
     void createControls();
     void createMenus();
@@ -79,6 +80,6 @@ private:
     QToolBar* Toolbar1 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* fldFileName = nullptr;
-    QPlainTextEdit* fldEditSrc = nullptr;
+    ScriptBox* fldEditSrc = nullptr;
     QStatusBar* SBfedit = nullptr;
 };

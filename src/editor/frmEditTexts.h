@@ -32,9 +32,10 @@ inline const QString LossyUnicodeText = QStringLiteral(
     "このファイルには文字として読めないバイトがあります。その部分は「\uFFFD」と表示されます。\r\n"
     "変更しない行は元のバイトのまま保存されます。変更した行の「\uFFFD」はそのまま保存されます。");
 
-inline const QString AliasedCodes =
-    QStringLiteral("このファイルには、同じ文字に二つの文字コードがある文字 (NEC・IBM 拡張文字) が含まれています。\r\n"
-                   "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存されます。");
+inline const QString AliasedCodes = QStringLiteral(
+    "このファイルには、同じ文字に二つの文字コードがある文字 (NEC・IBM 拡張文字) が含まれています。\r\n"
+    "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存されます"
+    "。");
 
 // When what is on disk is not what the window read.
 inline const QString OverwriteUnread =
@@ -48,6 +49,10 @@ inline const QString Reload = QStringLiteral("このファイルは、ほかの�
 inline const QString ReloadLosingChanges =
     QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
                    "読み込み直すと、まだ保存していない変更は失われます。読み込み直しますか");
+
+// Ctrl+G, to the line an error message names.
+inline const QString GoToPrompt = QStringLiteral("移動先の行番号を入力してください (1～%1)");
+inline const QString GoToTitle = QStringLiteral("指定行へ移動");
 
 // Accessible names of what has no caption of its own.
 inline const QString NameEditSrc = QStringLiteral("スクリプトの内容");

@@ -1,4 +1,5 @@
 #include "Fakes.h"
+#include "ScriptBox.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
@@ -8,7 +9,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -342,7 +342,7 @@ void tst_NewAndEdit::newScriptOpensTheInternalEditor()
     const QString path = m_folder + QStringLiteral("/NewFile.pls");
     QVERIFY(frmEdit::instance());
     QCOMPARE(frmEdit::instance()->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text(), path);
-    QCOMPARE(frmEdit::instance()->findChild<QPlainTextEdit*>(QStringLiteral("fldEditSrc"))->toPlainText(),
+    QCOMPARE(frmEdit::instance()->findChild<ScriptBox*>(QStringLiteral("fldEditSrc"))->text(),
              QStringLiteral("# Windows Scripting Host\n# ﾌｧｲﾙ名: %1\n# 作成者: 山田 太郎\n"
                             "# 作成日時: 2001/05/12 9:03:27\n# \n")
                  .arg(path));

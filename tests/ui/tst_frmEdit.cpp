@@ -1,13 +1,14 @@
 #include "Fakes.h"
+#include "ScriptBox.h"
 #include "frmEdit.h"
 #include "frmEditTexts.h"
 #include "frmMain.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -16,6 +17,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QToolBar>
+
+#include <cmath>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -49,6 +52,14 @@ private Q_SLOTS:
     void offersToReloadWhenActivated();
     void untouchedLinesKeepTheirBytes_data();
     void untouchedLinesKeepTheirBytes();
+    void coloursByLanguage_data();
+    void coloursByLanguage();
+    void readableInLightAndDark_data();
+    void readableInLightAndDark();
+    void loadingIsNotAnUndoStep();
+    void goesToALineByNumber_data();
+    void goesToALineByNumber();
+    void textReadableThroughAccessibility();
     void editMenuEntriesSayNotYet();
     void printsToPdf_data();
     void printsToPdf();
@@ -106,8 +117,8 @@ QByteArray tst_frmEdit::bytesOf(const QString& path)
 // At the end of the text, as an input method commits it.
 void tst_frmEdit::type(const QString& text)
 {
-    auto* box = child<QPlainTextEdit>("fldEditSrc");
-    box->moveCursor(QTextCursor::End);
+    auto* box = child<ScriptBox>("fldEditSrc");
+    box->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     QInputMethodEvent commit;
     commit.setCommitString(text);
     QApplication::sendEvent(box, &commit);
@@ -119,8 +130,8 @@ void tst_frmEdit::controls()
     QCOMPARE(w->windowTitle(), T::Caption);
     QCOMPARE(w->accessibleName(), T::Caption);
     QCOMPARE(child<QLineEdit>("fldFileName")->accessibleName(), T::Label1);
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->accessibleName(), T::NameEditSrc);
-    QCOMPARE(w->focusWidget(), child<QPlainTextEdit>("fldEditSrc"));
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->accessibleName(), T::NameEditSrc);
+    QCOMPARE(w->focusWidget(), child<ScriptBox>("fldEditSrc"));
     QStringList menus;
     for (QAction* a : w->findChildren<QAction*>())
         if (a->objectName().startsWith(QStringLiteral("mnu")))
@@ -173,7 +184,7 @@ void tst_frmEdit::saveKeepsTheFilesEncoding()
     frmEdit* w = open(path);
     for (const QString& line : typed.split(u'\n')) {
         if (line != typed.section(u'\n', 0, 0))
-            QTest::keyClick(child<QPlainTextEdit>("fldEditSrc"), Qt::Key_Return);
+            QTest::keyClick(child<ScriptBox>("fldEditSrc"), Qt::Key_Return);
         type(line);
     }
     QVERIFY(!w->isSaved);
@@ -235,7 +246,7 @@ void tst_frmEdit::failedSavesLoseNothing()
     QCOMPARE(bytesOf(path), original);
     QVERIFY(QFileInfo(folderPath).isDir() || !QFileInfo::exists(folderPath));
     QVERIFY(!w->isSaved);
-    QVERIFY(child<QPlainTextEdit>("fldEditSrc")->toPlainText().endsWith(typed));
+    QVERIFY(child<ScriptBox>("fldEditSrc")->text().endsWith(typed));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.vbs"}); // no leftovers
     // Closing asks again; Cancel keeps everything.
     m_fakes.dialogs.msgAnswers = {MsgResult::Cancel};
@@ -263,7 +274,7 @@ void tst_frmEdit::fullDiskLosesNothing()
     }
     filler.close();
     open(mnt + QStringLiteral("/a.vbs"));
-    type(QString(20000, u'y'));
+    child<ScriptBox>("fldEditSrc")->insert(QString(20000, u'y')); // pasted: typing it would take long
     child<QAction>("mnuFileSave")->trigger();
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(16, "Quillet", T::SaveFailed)});
     QCOMPARE(bytesOf(mnt + QStringLiteral("/a.vbs")), original);
@@ -373,9 +384,9 @@ void tst_frmEdit::refillAsksAboutChanges()
              QStringList{box(3, "Quillet", QStringLiteral("まだ保存されていません。保存しますか"))});
     QCOMPARE(bytesOf(m_dir->path() + QStringLiteral("/a.vbs")), firstOnDisk);
     QCOMPARE(child<QLineEdit>("fldFileName")->text(), m_dir->path() + u'/' + shown);
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), shown == QStringLiteral("b.vbs")
-                                                                     ? QStringLiteral("second\n")
-                                                                     : QStringLiteral("first\nchanged"));
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), shown == QStringLiteral("b.vbs")
+                                                         ? QStringLiteral("second\n")
+                                                         : QStringLiteral("first\nchanged"));
     QCOMPARE(second->isSaved, saved);
 }
 
@@ -414,7 +425,7 @@ void tst_frmEdit::failedOpenReplacesNothingUnasked()
     frmEdit* w = open(path);
     QCOMPARE(m_fakes.dialogs.described(),
              QStringList{box(48, "Quillet", "ファイルを開けませんでした。\r\n" + path + "\r\n" + reason)});
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), QString());
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), QString());
     type(QStringLiteral("x"));
     m_fakes.dialogs.calls.clear();
     m_fakes.dialogs.msgAnswers = {answer};
@@ -522,7 +533,7 @@ void tst_frmEdit::offersToReloadWhenActivated()
                : QStringLiteral(
                      "このファイルは、ほかのプログラムによって変更されました。\r\n読み込み直しますか");
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(52, "Quillet", question)});
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), text);
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), text);
     QCOMPARE(w->isSaved, answer == MsgResult::Yes || !edited);
     // One question per change.
     activate();
@@ -549,13 +560,15 @@ void tst_frmEdit::untouchedLinesKeepTheirBytes_data()
         << QByteArray("a\r\nb\nc\r\n") << 1 << QByteArray("a\r\nbX\nc\r\n") << "";
     const QString aliased = QStringLiteral(
         "このファイルには、同じ文字に二つの文字コードがある文字 (NEC・IBM 拡張文字) が含まれています。\r\n"
-        "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存されます。");
+        "変更しない行は元のバイトのまま保存されます。変更した行では、それらの文字は標準の文字コードで保存され"
+        "ます。");
     QTest::newRow("aliased codes of an untouched line stay")
         << QByteArray("\xed\x40\x87\x90\r\n\n") << 1 << QByteArray("\xed\x40\x87\x90\r\nX\n") << aliased;
     QTest::newRow("aliased codes of a changed line take the standard code")
         << QByteArray("\xed\x40\x87\x90\r\n\n") << 0 << QByteArray("\xfa\x5c\x81\xe0X\r\n\n") << aliased;
     QTest::newRow("both warnings in one box")
-        << QByteArray("\xed\x40\x81\r\n") << 1 << QByteArray("\xed\x40\x81\r\nX") << lossy + "\r\n\r\n" + aliased;
+        << QByteArray("\xed\x40\x81\r\n") << 1 << QByteArray("\xed\x40\x81\r\nX")
+        << lossy + "\r\n\r\n" + aliased;
 }
 
 void tst_frmEdit::untouchedLinesKeepTheirBytes()
@@ -568,18 +581,17 @@ void tst_frmEdit::untouchedLinesKeepTheirBytes()
     open(path);
     QCOMPARE(m_fakes.dialogs.described(),
              warning.isEmpty() ? QStringList{} : QStringList{box(48, "Quillet", warning)});
-    auto* box = child<QPlainTextEdit>("fldEditSrc");
-    QTextCursor c(box->document()->findBlockByNumber(line));
-    c.movePosition(QTextCursor::EndOfBlock);
-    c.insertText(QStringLiteral("X"));
+    auto* box = child<ScriptBox>("fldEditSrc");
+    box->setCursorPosition(line, int(box->text(line).remove(u'\n').size()));
+    box->insert(QStringLiteral("X"));
     child<QAction>("mnuFileSave")->trigger();
     QCOMPARE(bytesOf(path), after);
     // Read back, the saved text is what the window showed, but for U+FFFD in the changed
     // line, which the warning said is written as "?".
-    const QString shown = box->toPlainText().replace(QStringLiteral("\uFFFDX"), QStringLiteral("?X"));
+    const QString shown = box->text().replace(QStringLiteral("\uFFFDX"), QStringLiteral("?X"));
     delete frmEdit::instance();
     open(path);
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), shown);
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), shown);
 }
 
 void tst_frmEdit::editMenuEntriesSayNotYet()
@@ -588,7 +600,7 @@ void tst_frmEdit::editMenuEntriesSayNotYet()
     for (const char* name : {"mnuEditUndo", "mnuEditCut", "mnuEditCopy", "mnuEditPaste"})
         child<QAction>(name)->trigger();
     QCOMPARE(m_fakes.dialogs.described(), QStringList(4, box(0, {}, T::NotImplemented)));
-    QCOMPARE(child<QPlainTextEdit>("fldEditSrc")->toPlainText(), QStringLiteral("a"));
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), QStringLiteral("a"));
 }
 
 void tst_frmEdit::printsToPdf_data()
@@ -609,11 +621,9 @@ void tst_frmEdit::printsToPdf()
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed");
     open(file("a.vbs", cp932("WScript.Echo \"こんにちは\"\r\n' 最後の行\r\n")));
-    auto* box = child<QPlainTextEdit>("fldEditSrc");
-    if (select) {
-        QTextCursor c = box->document()->find(QStringLiteral("こんにちは"));
-        box->setTextCursor(c);
-    }
+    auto* box = child<ScriptBox>("fldEditSrc");
+    if (select)
+        QVERIFY(box->findFirst(QStringLiteral("こんにちは"), false, true, false, false));
     m_fakes.printing.pdfPath = m_dir->path() + QStringLiteral("/out.pdf");
     m_fakes.printing.printSelection = true;
     child<QAction>("mnuFilePrint")->trigger();
@@ -646,6 +656,141 @@ void tst_frmEdit::warnsOfBytesItCannotRead()
     frmEdit* w = open(file("a.vbs", "a\x81\r\n")); // a lead byte with nothing after it
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(48, "Quillet", T::LossyText)});
     QVERIFY(w->isSaved);
+}
+
+void tst_frmEdit::coloursByLanguage_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("probe"); // a piece of the text
+    QTest::addColumn<int>("style");     // the lexer's style there; 0 and no lexer: plain
+    const QByteArray vbs = cp932("' 挨拶\r\nDim x: x = \"文字\"\r\n");
+    QTest::newRow("VBScript: a comment") << "a.vbs" << vbs << "' 挨拶" << 1;
+    QTest::newRow("VBScript: a keyword") << "a.vbs" << vbs << "Dim" << 3;
+    QTest::newRow("VBScript: a string") << "a.vbs" << vbs << "\"文字\"" << 4;
+    const QByteArray js("// c\nvar x = \"s\";\n");
+    QTest::newRow("JScript: a comment") << "a.js" << js << "// c" << 2;
+    QTest::newRow("JScript: a keyword") << "a.js" << js << "var" << 5;
+    QTest::newRow("JScript: a string") << "a.js" << js << "\"s\"" << 6;
+    const QByteArray pls("# c\nmy $x = 'q';\n");
+    QTest::newRow("PerlScript: a comment") << "a.pls" << pls << "# c" << 2;
+    QTest::newRow("PerlScript: a string") << "a.pls" << pls << "'q'" << 7;
+    QTest::newRow("rich text: its codes, uncoloured") << "a.vbs" << QByteArray("{\\rtf1 ' x}") << "' x" << 0;
+}
+
+void tst_frmEdit::coloursByLanguage()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, probe);
+    QFETCH(int, style);
+    open(file(name, bytes));
+    auto* box = child<ScriptBox>("fldEditSrc");
+    box->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0, -1);
+    const long at = long(box->text().left(box->text().indexOf(probe)).toUtf8().size());
+    QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, at), style);
+    const long fore = box->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, style);
+    const long plain =
+        box->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, QsciScintillaBase::STYLE_DEFAULT);
+    QCOMPARE(fore != plain, style != 0);
+    // Line numbers in the first margin.
+    QCOMPARE(box->marginType(0), QsciScintilla::NumberMargin);
+    QVERIFY(box->marginWidth(0) > 0);
+}
+
+namespace {
+double luminance(QColor c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+QColor scintillaColour(long bgr)
+{
+    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
+}
+} // namespace
+
+void tst_frmEdit::readableInLightAndDark_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("name");
+    for (bool dark : {false, true})
+        for (const char* name : {"a.vbs", "a.js", "a.pls"})
+            QTest::addRow("%s, %s", dark ? "dark" : "light", name) << dark << name;
+}
+
+// Every style the languages use stands out from the paper the palette gives.
+void tst_frmEdit::readableInLightAndDark()
+{
+    QFETCH(bool, dark);
+    QFETCH(QString, name);
+    open(file(name, "x\n"));
+    auto* box = child<ScriptBox>("fldEditSrc");
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x1e) : Qt::white);
+    p.setColor(QPalette::Text, dark ? QColor(0xdd, 0xdd, 0xdd) : Qt::black);
+    box->setPalette(p);
+    const QColor paper = scintillaColour(
+        box->SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK, QsciScintillaBase::STYLE_DEFAULT));
+    QCOMPARE(paper.lightness() < 128, dark);
+    for (int style = 0; style < 32; ++style) {
+        const QColor fore = scintillaColour(box->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, style));
+        const QColor back = scintillaColour(box->SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK, style));
+        QVERIFY2(contrast(fore, back) >= 3.0,
+                 qPrintable(QStringLiteral("style %1: %2 on %3").arg(style).arg(fore.name(), back.name())));
+    }
+}
+
+void tst_frmEdit::loadingIsNotAnUndoStep()
+{
+    frmEdit* w = open(file("a.vbs", "a\r\n"));
+    auto* box = child<ScriptBox>("fldEditSrc");
+    QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->text(), QStringLiteral("a\n"));
+    QVERIFY(w->isSaved);
+}
+
+void tst_frmEdit::goesToALineByNumber_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("line");
+    QTest::newRow("a line") << "3" << 3;
+    QTest::newRow("past the end: the last") << "99" << 4;
+    QTest::newRow("not a number: stays") << "abc" << 1;
+    QTest::newRow("cancelled: stays") << "" << 1;
+}
+
+void tst_frmEdit::goesToALineByNumber()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, line);
+    frmEdit* w = open(file("a.vbs", "a\r\nb\r\nc\r\nd"));
+    m_fakes.dialogs.inputAnswers = {answer};
+    QApplication::setActiveWindow(w);
+    QTest::keyClick(child<ScriptBox>("fldEditSrc"), Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(
+        m_fakes.dialogs.described(),
+        QStringList{input(QStringLiteral("指定行へ移動"),
+                          QStringLiteral("移動先の行番号を入力してください (1～4)"), QStringLiteral("1"))});
+    QCOMPARE(child<ScriptBox>("fldEditSrc")->currentLine(), line);
+    QVERIFY(w->isSaved);
+}
+
+// A screen reader reads the script itself, not only the box's name.
+void tst_frmEdit::textReadableThroughAccessibility()
+{
+    open(file("a.vbs", cp932("' 挨拶\r\nMsgBox 1\r\n")));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child<ScriptBox>("fldEditSrc"));
+    QVERIFY(a && a->textInterface());
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("スクリプトの内容"));
+    QCOMPARE(a->textInterface()->text(0, a->textInterface()->characterCount()),
+             QStringLiteral("' 挨拶\nMsgBox 1\n"));
 }
 
 QTEST_MAIN(tst_frmEdit)
