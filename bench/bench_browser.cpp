@@ -1,9 +1,12 @@
 // Script browser figures, each beside a floor measured in the same run:
 //   a folder of 100,000 entries listed and sorted  vs  a bare readdir of it;
+//   a folder of 100,000 subfolders in the folder list, and the main window started in it,
+//                                                  vs  a bare readdir of it;
 //   a 20 MB code page 932 script's first screen     vs  reading and decoding the file,
 //   and the same script opened and saved in the internal editor;
 //   the longest blocking step while the rest loads;
 //   one arrow-key step through 1,000 files of 10 KB vs  reading and decoding one of them.
+#include "DirListBox.h"
 #include "FileListBox.h"
 #include "PreviewLoader.h"
 #include "SystemServices.h"
@@ -89,6 +92,50 @@ void benchFolder(const QString& root)
                 "  file list shown and sorted    %8.1f ms   (%.2fx floor, %lld names)\n",
                 floor, entryList, entryList / floor, shown, shown / floor,
                 static_cast<long long>(list.fileNames().size()));
+}
+
+void benchSubfolders(const QString& root, int count)
+{
+    const QString dir = root + QStringLiteral("/folders");
+    QDir().mkpath(dir);
+    for (int i = 0; i < count; ++i)
+        QDir().mkdir(dir + QStringLiteral("/d%1").arg((i * 7919) % count, 6, 10, QLatin1Char('0')));
+    const double floor = medianMs(5, [&] {
+        DIR* d = opendir(QFile::encodeName(dir).constData());
+        int n = 0;
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    });
+    DirListBox list;
+    list.resize(169, 174);
+    list.show();
+    const double shown = medianMs(3, [&] {
+        list.setPath(root);
+        list.setPath(dir);
+        QCoreApplication::processEvents();
+        list.repaint();
+    });
+    std::printf("folder of %d subfolders\n"
+                "  floor: bare readdir           %8.1f ms\n"
+                "  folder list shown             %8.1f ms   (%.2fx floor, %d rows)\n",
+                count, floor, shown, shown / floor, list.model()->rowCount());
+
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir);
+    QTemporaryDir settingsDir;
+    SystemServices system(settingsDir.path());
+    QElapsedTimer t;
+    t.start();
+    {
+        frmMain main(system.services());
+        main.show();
+        QCoreApplication::processEvents();
+        main.repaint();
+        const double started = ms(t);
+        std::printf("  main window started there     %8.1f ms   (%.2fx floor)\n", started, started / floor);
+    }
+    QDir::setCurrent(before);
 }
 
 void benchBigFile(const QString& root)
@@ -208,8 +255,16 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir root;
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
-    benchFolder(root.path());
-    benchBigFile(root.path());
-    benchWalk(root.path());
+    // One part alone when named: files, folders, big, walk.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto wanted = [&](const char* part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (wanted("files"))
+        benchFolder(root.path());
+    if (wanted("folders"))
+        benchSubfolders(root.path(), argc > 2 ? std::max(1, atoi(argv[2])) : 100000);
+    if (wanted("big"))
+        benchBigFile(root.path());
+    if (wanted("walk"))
+        benchWalk(root.path());
     return 0;
 }
