@@ -1,11 +1,16 @@
 // Script browser figures, each beside a floor measured in the same run:
 //   a folder of 100,000 entries listed and sorted  vs  a bare readdir of it;
+//   a folder of 100,000 subfolders in the folder list, and the main window started in it,
+//                                                  vs  a bare readdir of it;
 //   a 20 MB code page 932 script's first screen     vs  reading and decoding the file,
 //   and the same script opened and saved in the internal editor;
 //   the longest blocking step while the rest loads;
+//   a 2 MB rich-text file's first screen and longest step vs  parsing it;
 //   one arrow-key step through 1,000 files of 10 KB vs  reading and decoding one of them.
+#include "DirListBox.h"
 #include "FileListBox.h"
 #include "PreviewLoader.h"
+#include "RtfReader.h"
 #include "SystemServices.h"
 #include "TextCodec.h"
 #include "frmEdit.h"
@@ -91,6 +96,50 @@ void benchFolder(const QString& root)
                 static_cast<long long>(list.fileNames().size()));
 }
 
+void benchSubfolders(const QString& root, int count)
+{
+    const QString dir = root + QStringLiteral("/folders");
+    QDir().mkpath(dir);
+    for (int i = 0; i < count; ++i)
+        QDir().mkdir(dir + QStringLiteral("/d%1").arg((i * 7919) % count, 6, 10, QLatin1Char('0')));
+    const double floor = medianMs(5, [&] {
+        DIR* d = opendir(QFile::encodeName(dir).constData());
+        int n = 0;
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    });
+    DirListBox list;
+    list.resize(169, 174);
+    list.show();
+    const double shown = medianMs(3, [&] {
+        list.setPath(root);
+        list.setPath(dir);
+        QCoreApplication::processEvents();
+        list.repaint();
+    });
+    std::printf("folder of %d subfolders\n"
+                "  floor: bare readdir           %8.1f ms\n"
+                "  folder list shown             %8.1f ms   (%.2fx floor, %d rows)\n",
+                count, floor, shown, shown / floor, list.model()->rowCount());
+
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir);
+    QTemporaryDir settingsDir;
+    SystemServices system(settingsDir.path());
+    QElapsedTimer t;
+    t.start();
+    {
+        frmMain main(system.services());
+        main.show();
+        QCoreApplication::processEvents();
+        main.repaint();
+        const double started = ms(t);
+        std::printf("  main window started there     %8.1f ms   (%.2fx floor)\n", started, started / floor);
+    }
+    QDir::setCurrent(before);
+}
+
 void benchBigFile(const QString& root)
 {
     const QString path = root + QStringLiteral("/big.vbs");
@@ -156,6 +205,76 @@ void benchBigFile(const QString& root)
                 opened, opened / readDecode, save, save / readDecode, saved ? "" : "  SAVE FAILED");
 }
 
+// The preview of one rich-text file, timed as the big script is.
+void benchRtfFile(const QString& path, const char* what)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray bytes = f.readAll();
+    qsizetype runs = 0;
+    const double parse = medianMs(5, [&] {
+        const std::optional<RtfDocument> doc = RtfReader::read(bytes);
+        runs = 0;
+        for (const RtfParagraph& p : doc->paragraphs)
+            runs += p.runs.size();
+    });
+
+    QPlainTextEdit view;
+    view.resize(449, 321);
+    view.setLineWrapMode(QPlainTextEdit::NoWrap);
+    view.setUndoRedoEnabled(false);
+    view.show();
+    PreviewLoader loader(&view);
+    QElapsedTimer t;
+    t.start();
+    loader.load(path);
+    view.repaint();
+    const double firstScreen = ms(t);
+    // The longest time the event loop was away while the rest loaded.
+    double longest = 0;
+    QElapsedTimer gap;
+    gap.start();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &view, [&] {
+        longest = std::max(longest, ms(gap));
+        gap.restart();
+    });
+    tick.start(1);
+    while (loader.isLoading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double total = ms(t);
+    std::printf("%s, %lld KB, %lld runs\n"
+                "  floor: parse                  %8.1f ms\n"
+                "  first screen shown            %8.1f ms   (%.2fx floor)\n"
+                "  whole file loaded             %8.1f ms   longest blocking step %.1f ms (%d blocks)\n",
+                what, static_cast<long long>(bytes.size() / 1024), static_cast<long long>(runs), parse,
+                firstScreen, firstScreen / parse, total, longest, view.document()->blockCount());
+}
+
+void benchRtf(const QString& root, qsizetype size)
+{
+    const QByteArray head =
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset128 IPAGothic;}}"
+        "{\\colortbl;\\red192\\green0\\blue0;}\n";
+    // Every run alone in its group, all in one paragraph: the worst case for a viewer that
+    // lays out the paragraph again for each run.
+    QByteArray runs = head;
+    while (runs.size() < size)
+        runs += "{\\b a}{\\i b}";
+    runs += "}";
+    writeFile(root + QStringLiteral("/runs.rtf"), runs);
+    // A document: short paragraphs of Japanese and ASCII text with a few formatted words.
+    QByteArray prose = head;
+    for (int i = 0; prose.size() < size; ++i)
+        prose += "\\pard " + QByteArray::number(i) +
+                 " \\'83\\'58\\'83\\'4e\\'83\\'8a\\'83\\'76\\'83\\'67 {\\b WScript.Echo} "
+                 "{\\i\\cf1 \\'90\\'e0\\'96\\'be} plain text that fills the line\\par\n";
+    prose += "}";
+    writeFile(root + QStringLiteral("/prose.rtf"), prose);
+    benchRtfFile(root + QStringLiteral("/runs.rtf"), "rich text, one paragraph of one-letter runs");
+    benchRtfFile(root + QStringLiteral("/prose.rtf"), "rich text, paragraphs of prose");
+}
+
 void benchWalk(const QString& root)
 {
     const QString dir = root + QStringLiteral("/walk");
@@ -208,8 +327,18 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir root;
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
-    benchFolder(root.path());
-    benchBigFile(root.path());
-    benchWalk(root.path());
+    // One part alone when named: files, folders, big, rtf, walk.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto wanted = [&](const char* part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (wanted("files"))
+        benchFolder(root.path());
+    if (wanted("folders"))
+        benchSubfolders(root.path(), argc > 2 ? std::max(1, atoi(argv[2])) : 100000);
+    if (wanted("big"))
+        benchBigFile(root.path());
+    if (wanted("rtf"))
+        benchRtf(root.path(), argc > 2 ? std::max(1, atoi(argv[2])) : 2 * 1024 * 1024);
+    if (wanted("walk"))
+        benchWalk(root.path());
     return 0;
 }

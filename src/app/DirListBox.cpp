@@ -2,15 +2,13 @@
 
 #include "DirectoryReader.h"
 
+#include <QAbstractListModel>
 #include <QDir>
-#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;
-constexpr int LevelRole = Qt::UserRole + 1;
 constexpr int IndentPx = 10;
 
 class IndentDelegate final : public QStyledItemDelegate {
@@ -19,19 +17,78 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyleOptionViewItem o(option);
-        o.rect.adjust(index.data(LevelRole).toInt() * IndentPx, 0, 0, 0);
+        o.rect.adjust(index.data(DirListBox::LevelRole).toInt() * IndentPx, 0, 0, 0);
         QStyledItemDelegate::paint(painter, o, index);
     }
 };
 
 } // namespace
 
+// The entries are computed when the view asks for them, and a new folder replaces them all
+// in one reset: a folder of 100,000 subfolders then costs little more than reading it.
+class DirListBox::Model final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // `chain` runs from the root down to `folder`.
+    void reset(QStringList chain, QString folder, QStringList children, QIcon openIcon, QIcon closedIcon)
+    {
+        beginResetModel();
+        m_chain = std::move(chain);
+        m_folder = QDir(std::move(folder));
+        m_children = std::move(children);
+        m_openIcon = std::move(openIcon);
+        m_closedIcon = std::move(closedIcon);
+        endResetModel();
+    }
+    int folderRow() const { return int(m_chain.size()) - 1; }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_chain.size() + m_children.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        const qsizetype row = index.row();
+        const bool ancestor = row < m_chain.size();
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            if (!ancestor)
+                return m_children[row - m_chain.size()];
+            return m_chain[row] == QStringLiteral("/") ? m_chain[row] : QDir(m_chain[row]).dirName();
+        case Qt::DecorationRole:
+            return ancestor ? m_openIcon : m_closedIcon;
+        case PathRole:
+            return ancestor ? m_chain[row] : m_folder.filePath(m_children[row - m_chain.size()]);
+        case LevelRole:
+            return int(ancestor ? row : m_chain.size());
+        default:
+            return {};
+        }
+    }
+
+private:
+    QStringList m_chain;
+    QDir m_folder;
+    QStringList m_children;
+    QIcon m_openIcon;
+    QIcon m_closedIcon;
+};
+
 DirListBox::DirListBox(QWidget* parent)
-    : QListWidget(parent)
+    : QListView(parent)
+    , m_model(new Model(this))
 {
+    setModel(m_model);
     setItemDelegate(new IndentDelegate(this));
     setUniformItemSizes(true);
-    connect(this, &QListWidget::itemActivated, this, &DirListBox::open);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    connect(this, &QAbstractItemView::activated, this, &DirListBox::open);
 }
 
 bool DirListBox::setPath(const QString& path)
@@ -41,35 +98,24 @@ bool DirListBox::setPath(const QString& path)
     if (!DirectoryReader::subfolders(clean, &children))
         return false;
 
-    clear();
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    QStringList chain; // from the root down to `clean`
+    QStringList chain;
     for (QDir d(clean);;) {
         chain.prepend(d.absolutePath());
         if (d.isRoot() || !d.cdUp())
             break;
     }
-    int level = 0;
-    for (const QString& p : chain) {
-        auto* item = new QListWidgetItem(openIcon, p == QStringLiteral("/") ? p : QDir(p).dirName(), this);
-        item->setData(PathRole, p);
-        item->setData(LevelRole, level++);
-    }
-    setCurrentRow(count() - 1);
-    for (const QString& name : children) {
-        auto* item = new QListWidgetItem(closedIcon, name, this);
-        item->setData(PathRole, QDir(clean).filePath(name));
-        item->setData(LevelRole, level);
-    }
+    m_model->reset(std::move(chain), clean, std::move(children),
+                   style()->standardIcon(QStyle::SP_DirOpenIcon),
+                   style()->standardIcon(QStyle::SP_DirClosedIcon));
+    setCurrentIndex(m_model->index(m_model->folderRow()));
     m_path = clean;
     Q_EMIT pathChanged();
     return true;
 }
 
-void DirListBox::open(QListWidgetItem* item)
+void DirListBox::open(const QModelIndex& index)
 {
-    const QString target = item->data(PathRole).toString();
+    const QString target = index.data(PathRole).toString();
     if (!setPath(target)) {
         Q_EMIT openFailed(target);
         setPath(m_path); // the list drops what has gone

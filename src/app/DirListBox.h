@@ -1,12 +1,16 @@
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
 
 // A folder list in the old style: the current folder's ancestors from the root down, open,
 // then its subfolders. Opening an entry (double click, Enter) makes it the current folder.
-class DirListBox final : public QListWidget {
+class DirListBox final : public QListView {
     Q_OBJECT
 public:
+    // Each entry's full path and its depth below the root, beside its name and icon.
+    static constexpr int PathRole = Qt::UserRole;
+    static constexpr int LevelRole = Qt::UserRole + 1;
+
     explicit DirListBox(QWidget* parent = nullptr);
 
     QString path() const { return m_path; }
@@ -19,6 +23,8 @@ Q_SIGNALS:
     void openFailed(const QString& path);
 
 private:
-    void open(QListWidgetItem* item);
+    class Model;
+    void open(const QModelIndex& index);
+    Model* m_model;
     QString m_path;
 };

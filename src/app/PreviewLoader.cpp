@@ -34,7 +34,6 @@ PreviewLoader::Result PreviewLoader::load(const QString& path)
     if (RtfReader::looksLikeRtf(bytes)) {
         if (const std::optional<RtfDocument> doc = RtfReader::read(bytes)) {
             showRtf(*doc);
-            Q_EMIT finished();
             return truncated ? Result::Truncated : Result::Loaded;
         }
     }
@@ -84,25 +83,89 @@ QString PreviewLoader::nextPiece(qsizetype minBytes)
     return TextCodec::breakLongLines(TextCodec::toLf(TextCodec::decode(piece, m_encoding)), MaxLineChars);
 }
 
+// The first screen at once, the rest in pieces from the event loop. Each piece goes in as
+// one edit, so the view lays it out once: a run at a time, it laid out the paragraph again
+// for every run.
 void PreviewLoader::showRtf(const RtfDocument& doc)
 {
+    m_rtf = doc;
+    m_rtfGeneration = m_generation;
+    m_rtfParagraph = 0;
+    m_rtfRun = 0;
+    m_rtfOffset = 0;
+    m_rtfLineChars = 0;
+    m_rtfLineRuns = 0;
+    appendRtfPiece(FirstRtfPieceCost);
+    m_view->moveCursor(QTextCursor::Start);
+    scheduleRtfPiece();
+}
+
+void PreviewLoader::scheduleRtfPiece()
+{
+    if (m_rtfParagraph < m_rtf->paragraphs.size()) {
+        const quint64 generation = m_generation;
+        QTimer::singleShot(0, this, [this, generation] {
+            if (generation != m_generation) {
+                // Another file was chosen; rich text of its own has its own timer.
+                if (m_rtfGeneration != m_generation)
+                    m_rtf.reset();
+                return;
+            }
+            appendRtfPiece(RtfPieceCost);
+            scheduleRtfPiece();
+        });
+        return;
+    }
+    m_rtf.reset();
+    Q_EMIT finished();
+}
+
+void PreviewLoader::appendRtfPiece(qsizetype budget)
+{
+    const QList<RtfParagraph>& paragraphs = m_rtf->paragraphs;
+    const double basePoints = m_view->font().pointSizeF();
     QTextCursor cursor(m_view->document());
-    const QFont base = m_view->font();
-    bool first = true;
-    for (const RtfParagraph& p : doc.paragraphs) {
-        if (!first)
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    while (budget > 0 && m_rtfParagraph < paragraphs.size()) {
+        const QList<RtfRun>& runs = paragraphs[m_rtfParagraph].runs;
+        if (m_rtfRun >= runs.size()) {
+            m_rtfRun = 0;
+            if (++m_rtfParagraph < paragraphs.size()) {
+                cursor.insertBlock();
+                m_rtfLineChars = 0;
+                m_rtfLineRuns = 0;
+            }
+            continue;
+        }
+        const RtfRun& run = runs[m_rtfRun];
+        if (m_rtfLineChars >= MaxLineChars || m_rtfLineRuns >= MaxLineRuns) {
             cursor.insertBlock();
-        first = false;
-        for (const RtfRun& run : p.runs) {
-            QTextCharFormat f;
-            f.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
-            f.setFontItalic(run.italic);
-            f.setFontUnderline(run.underline);
-            f.setFontPointSize(run.halfPoints > 0 ? run.halfPoints / 2.0 : base.pointSizeF());
-            if (run.hasColor)
-                f.setForeground(QColor::fromRgb(run.rgb));
-            cursor.insertText(run.text, f);
+            m_rtfLineChars = 0;
+            m_rtfLineRuns = 0;
+        }
+        qsizetype take = std::min({run.text.size() - m_rtfOffset, MaxLineChars - m_rtfLineChars, budget});
+        // A pair of surrogates stays on one side of a cut.
+        if (m_rtfOffset + take < run.text.size() && run.text[m_rtfOffset + take].isLowSurrogate())
+            take += take > 1 ? -1 : 1;
+        QTextCharFormat f;
+        f.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(run.italic);
+        f.setFontUnderline(run.underline);
+        f.setFontPointSize(run.halfPoints > 0 ? run.halfPoints / 2.0 : basePoints);
+        if (run.hasColor)
+            f.setForeground(QColor::fromRgb(run.rgb));
+        cursor.insertText(run.text.sliced(m_rtfOffset, take), f);
+        m_rtfLineChars += take;
+        // A line of many runs would be shaped again at every paint: its layout keeps the glyphs.
+        if (++m_rtfLineRuns == CachedLineRuns)
+            cursor.block().layout()->setCacheEnabled(true);
+        m_rtfOffset += take;
+        budget -= take + RtfRunCost;
+        if (m_rtfOffset >= run.text.size()) {
+            m_rtfOffset = 0;
+            ++m_rtfRun;
         }
     }
-    m_view->moveCursor(QTextCursor::Start);
+    cursor.endEditBlock();
 }

@@ -692,6 +692,14 @@ void Parser::flushBytes()
 {
     if (pending_.isEmpty())
         return;
+    // Printable ASCII reads the same in every code page we decode, but for the backslash
+    // (a won sign in ICU's code page 949): most runs need no decoder.
+    if (std::all_of(pending_.cbegin(), pending_.cend(),
+                    [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; })) {
+        append(QString::fromLatin1(pending_));
+        pending_.clear();
+        return;
+    }
     // The sentinel space makes a lead byte cut off at the end show as a replacement
     // character instead of vanishing.
     pending_.append(' ');

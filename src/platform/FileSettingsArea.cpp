@@ -7,7 +7,14 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -22,17 +29,27 @@ bool ownerMay(const QFileInfo& fi, QFileDevice::Permission ownerBit, bool proces
 
 enum class Load { Missing, Ok, Failed };
 
+// Only a file that is not there is "nothing stored". A folder on the way that cannot be
+// searched, a file where a folder should be or a loop of links hides whatever is stored,
+// and the caller's default would pass for the user's setting.
 Load loadDocument(const QString& path, std::optional<IniDocument>* doc)
 {
-    const QFileInfo fi(path);
-    if (!fi.exists()) {
+    const QByteArray native = QFile::encodeName(path);
+    // Non-blocking, so that a FIFO in the file's place is refused instead of waited on.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            return Load::Failed;
         // A dangling link is not "nothing stored": writing through it would be a surprise.
-        return fi.isSymLink() ? Load::Failed : Load::Missing;
+        struct stat st {};
+        return ::lstat(native.constData(), &st) != 0 && errno == ENOENT ? Load::Missing : Load::Failed;
     }
-    if (!fi.isFile() || !ownerMay(fi, QFileDevice::ReadOwner, fi.isReadable()))
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IRUSR))
         return Load::Failed;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return Load::Failed;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)

@@ -148,6 +148,9 @@ void tst_RtfReader::features_data()
     row("shift-jis pair", rtf(R"(\ansicpg932 \'82\'a0\'b1)"), "[あｱ]");
     row("raw shift-jis with escaped trail", rtf("\\ansicpg932 \x83\\\\"), "[ソ]");
     row("unknown code page", rtf(R"(\ansicpg12345 \'e9)"), "[é]");
+    row("ascii path in 932", rtf(R"(\ansicpg932 C:\\Scripts\\a.vbs ~$)"), "[C:\\Scripts\\a.vbs ~$]");
+    row("ascii beside a pair in 932", rtf(R"(\ansicpg932 {\b ab}\'82\'a0cd)"), "[b:ab][あcd]");
+    row("ascii in 866", rtf(R"(\ansicpg866 x ~ y\'e9)"), "[x ~ yщ]");
     row("font charset switches", rtf(R"({\fonttbl{\f0\fcharset0 A;}{\f1\fcharset128 B;}}\f0\'e9\f1\'82\'a0)"),
         "[éあ]");
     row("charset 0 follows ansicpg", rtf(R"(\ansicpg1251{\fonttbl{\f0\fcharset0 A;}}\f0\'e9)"), "[й]");

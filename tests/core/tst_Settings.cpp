@@ -3,11 +3,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using mdlUtils::GetOption;
 using mdlUtils::SaveOption;
@@ -27,6 +31,8 @@ private Q_SLOTS:
     void fullDiskKeepsTheOldFile();
     void missingFolderIsCreatedOnWrite();
     void unusableFolderFailsWrites();
+    void hiddenSettingsReadAsError_data();
+    void hiddenSettingsReadAsError();
     void malformedLineSurvivesWrites();
     void writeKeepsPermissionsAndLeavesNoDebris();
     void twoProcessesKeepBothKeys();
@@ -183,8 +189,161 @@ void tst_Settings::unusableFolderFailsWrites()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     FileSettingsArea blocked(blocker.fileName() + QStringLiteral("/Quillet"));
-    QCOMPARE(GetOption(blocked, QStringLiteral("Editor"), QStringLiteral("d")), QStringLiteral("d"));
     QVERIFY(!SaveOption(blocked, QStringLiteral("Editor"), QStringLiteral("vim")));
+    QCOMPARE(blocker.size(), 0);
+}
+
+namespace {
+
+constexpr uid_t Unprivileged = 65534;
+
+// Root reads through any mode bits: the reads that must fail for the user run as another
+// uid, from a copy of the reader that uid may execute. Empty when this process cannot.
+QStringList readerCommand(const QString& scratch)
+{
+    if (geteuid() != 0)
+        return {QStringLiteral(SETTINGS_READER)};
+    const QString copy = scratch + QStringLiteral("/settings_reader");
+    if (!QFile::copy(QStringLiteral(SETTINGS_READER), copy))
+        return {};
+    QStringList command{QStringLiteral("setpriv"),
+                        QStringLiteral("--reuid=%1").arg(Unprivileged),
+                        QStringLiteral("--regid=%1").arg(Unprivileged),
+                        QStringLiteral("--clear-groups"),
+                        QStringLiteral("--"),
+                        copy};
+    QProcess probe;
+    probe.start(command.first(), command.mid(1) + QStringList{QStringLiteral("/"), {}, {}});
+    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        return {};
+    return command;
+}
+
+// Hands the tree to the uid that reads it, so that its mode bits are the owner's.
+bool chownTree(const QString& path, uid_t uid)
+{
+    if (lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
+        return false;
+    const QFileInfo fi(path);
+    if (fi.isSymLink() || !fi.isDir())
+        return true;
+    const QStringList entries =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& e : entries) {
+        if (!chownTree(path + u'/' + e, uid))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// home/Quillet/Quillet.ini, each part of it missing, replaced or closed off in turn.
+void tst_Settings::hiddenSettingsReadAsError_data()
+{
+    QTest::addColumn<int>("homeMode");
+    QTest::addColumn<QString>("folder"); // what stands at home/Quillet
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<QString>("file"); // what stands at home/Quillet/Quillet.ini
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<QString>("expected");
+
+    const QString kate = QStringLiteral("kate");
+    const QString def = QStringLiteral("notepad.exe");
+    const QString error = QStringLiteral("Error");
+    auto row = [](const char* name, int homeMode, const char* folder, int folderMode, const char* file,
+                  int fileMode, const QString& expected) {
+        QTest::newRow(name) << homeMode << QString::fromLatin1(folder) << folderMode
+                            << QString::fromLatin1(file) << fileMode << expected;
+    };
+    row("stored", 0700, "folder", 0700, "settings", 0600, kate);
+    row("nothing stored", 0700, "folder", 0700, "none", 0, def);
+    row("no folder", 0700, "none", 0, "none", 0, def);
+    row("folder listable, not searchable", 0700, "folder", 0600, "settings", 0600, error);
+    row("folder at mode 000", 0700, "folder", 0000, "settings", 0600, error);
+    row("folder at mode 000, empty", 0700, "folder", 0000, "none", 0, error);
+    row("home at mode 000", 0000, "folder", 0700, "settings", 0600, error);
+    row("home at mode 000, no folder", 0000, "none", 0, "none", 0, error);
+    row("folder searchable, not listable", 0700, "folder", 0300, "settings", 0600, kate);
+    row("folder searchable, not listable, empty", 0700, "folder", 0300, "none", 0, def);
+    row("file write-only", 0700, "folder", 0700, "settings", 0200, error);
+    row("file at mode 000", 0700, "folder", 0700, "settings", 0000, error);
+    row("folder in the file's place", 0700, "folder", 0700, "folder", 0700, error);
+    row("FIFO in the file's place", 0700, "folder", 0700, "fifo", 0600, error);
+    row("file in the folder's place", 0700, "file", 0600, "none", 0, error);
+    row("link loop in the file's place", 0700, "folder", 0700, "loop", 0, error);
+    row("link loop in the folder's place", 0700, "loop", 0, "none", 0, error);
+    row("dangling link in the file's place", 0700, "folder", 0700, "dangling", 0, error);
+    row("link to the settings", 0700, "folder", 0700, "link", 0, kate);
+}
+
+void tst_Settings::hiddenSettingsReadAsError()
+{
+    QFETCH(int, homeMode);
+    QFETCH(QString, folder);
+    QFETCH(int, folderMode);
+    QFETCH(QString, file);
+    QFETCH(int, fileMode);
+    QFETCH(QString, expected);
+
+    const QString home = m_dir->path() + QStringLiteral("/home");
+    const QString dir = home + QStringLiteral("/Quillet");
+    const QString ini = dir + QStringLiteral("/Quillet.ini");
+    const QByteArray settings("[Option]\nEditor=kate\n");
+    auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    auto link = [](const QString& target, const QString& path) {
+        return symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0;
+    };
+    QVERIFY(QDir().mkpath(home));
+    if (folder == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(dir));
+    else if (folder == QLatin1String("file"))
+        QVERIFY(put(dir, settings));
+    else if (folder == QLatin1String("loop"))
+        QVERIFY(link(QStringLiteral("Quillet"), dir));
+    if (file == QLatin1String("settings"))
+        QVERIFY(put(ini, settings));
+    else if (file == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(ini));
+    else if (file == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    else if (file == QLatin1String("loop"))
+        QVERIFY(link(QStringLiteral("Quillet.ini"), ini));
+    else if (file == QLatin1String("dangling"))
+        QVERIFY(link(QStringLiteral("gone.ini"), ini));
+    else if (file == QLatin1String("link"))
+        QVERIFY(put(dir + QStringLiteral("/real.ini"), settings) && link(QStringLiteral("real.ini"), ini));
+
+    const QStringList command = readerCommand(m_dir->path());
+    if (command.isEmpty())
+        QSKIP("running as root, and setpriv cannot switch to an unprivileged uid here: mode bits would not "
+              "keep root out");
+    if (geteuid() == 0)
+        QVERIFY(chownTree(m_dir->path(), Unprivileged));
+    auto setMode = [](const QString& path, int mode) {
+        return QFileInfo(path).isSymLink() || chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+    };
+    if (file != QLatin1String("none"))
+        QVERIFY(setMode(ini, fileMode));
+    if (folder != QLatin1String("none"))
+        QVERIFY(setMode(dir, folderMode));
+    QVERIFY(setMode(home, homeMode));
+    // Opened again so that the temporary folder can be removed.
+    const auto reopen = qScopeGuard([&] {
+        setMode(home, 0700);
+        if (QFileInfo(dir).isDir())
+            setMode(dir, 0700);
+    });
+
+    QProcess reader;
+    reader.start(command.first(),
+                 command.mid(1) + QStringList{dir, QStringLiteral("Editor"), QStringLiteral("notepad.exe")});
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(reader.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), expected);
 }
 
 void tst_Settings::malformedLineSurvivesWrites()
