@@ -9,6 +9,7 @@
 //   one arrow-key step through 1,000 files of 10 KB vs  reading and decoding one of them.
 #include "DirListBox.h"
 #include "FileListBox.h"
+#include "Fonts.h"
 #include "PreviewLoader.h"
 #include "RtfReader.h"
 #include "SystemServices.h"
@@ -205,6 +206,55 @@ void benchBigFile(const QString& root)
                 opened, opened / readDecode, save, save / readDecode, saved ? "" : "  SAVE FAILED");
 }
 
+// A file of nothing but NUL bytes named like a script: the preview reads what it may and
+// never blocks long, beside reading and decoding the same bytes.
+void benchNulFile(const QString& root, qint64 size)
+{
+    const QString path = root + QStringLiteral("/zeros.vbs");
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.resize(size);
+    }
+    const double readDecode = medianMs(3, [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        (void)TextCodec::decodeFile(f.read(PreviewLoader::MaxBytes));
+    });
+    QPlainTextEdit view;
+    view.resize(449, 321);
+    QFont pf(QStringLiteral("ＭＳ Ｐゴシック"));
+    pf.setPointSizeF(9.75);
+    view.setFont(pf);
+    view.setReadOnly(true);
+    view.setLineWrapMode(QPlainTextEdit::NoWrap);
+    view.setUndoRedoEnabled(false);
+    view.show();
+    PreviewLoader loader(&view);
+    QElapsedTimer t;
+    t.start();
+    loader.load(path);
+    view.repaint();
+    const double firstScreen = ms(t);
+    double longest = 0;
+    QElapsedTimer gap;
+    gap.start();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &view, [&] {
+        longest = std::max(longest, ms(gap));
+        gap.restart();
+    });
+    tick.start(1);
+    while (loader.isLoading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::printf("%lld MB of NUL bytes\n"
+                "  floor: read and decode        %8.1f ms\n"
+                "  first screen shown            %8.1f ms   (%.2fx floor)\n"
+                "  whole preview loaded          %8.1f ms   longest blocking step %.1f ms\n",
+                static_cast<long long>(size / 1000000), readDecode, firstScreen, firstScreen / readDecode,
+                ms(t), longest);
+}
+
 // The preview of one rich-text file, timed as the big script is.
 void benchRtfFile(const QString& path, const char* what)
 {
@@ -325,9 +375,10 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    installFontSubstitutes();
     QTemporaryDir root;
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
-    // One part alone when named: files, folders, big, rtf, walk.
+    // One part alone when named: files, folders, big, rtf, walk, nul.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto wanted = [&](const char* part) { return only.isEmpty() || only == QLatin1String(part); };
     if (wanted("files"))
@@ -340,5 +391,7 @@ int main(int argc, char* argv[])
         benchRtf(root.path(), argc > 2 ? std::max(1, atoi(argv[2])) : 2 * 1024 * 1024);
     if (wanted("walk"))
         benchWalk(root.path());
+    if (wanted("nul"))
+        benchNulFile(root.path(), argc > 2 ? std::max(1, atoi(argv[2])) * 1000000LL : 100000000LL);
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "DirListBox.h"
 
 #include "DirectoryReader.h"
+#include "NativeName.h"
+#include "PosixFile.h"
 
 #include <QAbstractListModel>
 #include <QDir>
@@ -57,9 +59,11 @@ public:
         switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
+            // A name that is not UTF-8 shown readably; the path keeps its real bytes.
             if (!ancestor)
-                return m_children[row - m_chain.size()];
-            return m_chain[row] == QStringLiteral("/") ? m_chain[row] : QDir(m_chain[row]).dirName();
+                return NativeName::display(m_children[row - m_chain.size()]);
+            return m_chain[row] == QStringLiteral("/") ? m_chain[row]
+                                                       : NativeName::display(QDir(m_chain[row]).dirName());
         case Qt::DecorationRole:
             return ancestor ? m_openIcon : m_closedIcon;
         case PathRole:
@@ -93,16 +97,21 @@ DirListBox::DirListBox(QWidget* parent)
 
 bool DirListBox::setPath(const QString& path)
 {
-    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    // By string alone: Qt's own path functions would look up a name that is not UTF-8 as
+    // another one.
+    const QString clean =
+        QDir::cleanPath(path.startsWith(u'/') ? path : PosixFile::currentFolder() + u'/' + path);
     QStringList children;
     if (!DirectoryReader::subfolders(clean, &children))
         return false;
 
     QStringList chain;
-    for (QDir d(clean);;) {
-        chain.prepend(d.absolutePath());
-        if (d.isRoot() || !d.cdUp())
+    for (QString p = clean;;) {
+        chain.prepend(p);
+        if (p == QStringLiteral("/"))
             break;
+        const qsizetype slash = p.lastIndexOf(u'/');
+        p = slash <= 0 ? QStringLiteral("/") : p.left(slash);
     }
     m_model->reset(std::move(chain), clean, std::move(children),
                    style()->standardIcon(QStyle::SP_DirOpenIcon),

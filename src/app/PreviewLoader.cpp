@@ -73,6 +73,23 @@ void PreviewLoader::appendNextPiece()
     });
 }
 
+// Control characters have no glyph in the preview's face: each one sent the layout
+// searching every installed font, seconds for a file of NUL bytes. Shown as a dot the
+// face holds.
+QString PreviewLoader::showControls(QString text)
+{
+    char16_t* p = reinterpret_cast<char16_t*>(text.data());
+    char16_t* const end = p + text.size();
+    for (; p < end; ++p) {
+        const char16_t c = *p;
+        if (c < 0x20 && c != u'\n' && c != u'\t')
+            *p = 0x30FB;
+        else if (c == 0x7F)
+            *p = 0x30FB;
+    }
+    return text;
+}
+
 QString PreviewLoader::nextPiece(qsizetype minBytes)
 {
     const qsizetype end = TextCodec::chunkEnd(m_bytes, m_encoding, m_pos, minBytes, 2 * minBytes);
@@ -80,7 +97,8 @@ QString PreviewLoader::nextPiece(qsizetype minBytes)
     m_pos = end;
     // A piece may end inside a CR LF pair only where it was cut for length; a lone CR
     // then turns into a line end of its own, which the preview can live with.
-    return TextCodec::breakLongLines(TextCodec::toLf(TextCodec::decode(piece, m_encoding)), MaxLineChars);
+    return TextCodec::breakLongLines(showControls(TextCodec::toLf(TextCodec::decode(piece, m_encoding))),
+                                     MaxLineChars);
 }
 
 // The first screen at once, the rest in pieces from the event loop. Each piece goes in as

@@ -14,9 +14,9 @@ class PreviewLoader final : public QObject {
     Q_OBJECT
 public:
     static constexpr qsizetype FirstPieceBytes = 64 * 1024;
-    static constexpr qsizetype PieceBytes = 512 * 1024;
+    static constexpr qsizetype PieceBytes = 256 * 1024;
     static constexpr qsizetype MaxBytes = 64 * 1024 * 1024;
-    static constexpr qsizetype MaxLineChars = 10000;
+    static constexpr qsizetype MaxLineChars = 1000;
     // Rich text goes in pieces of so many characters, each run counting as that many more:
     // laying out and drawing a run costs more than a character. A line of rich text ends
     // at MaxLineChars characters or MaxLineRuns runs, so that no line is slow to draw.
@@ -43,6 +43,7 @@ private:
     void scheduleRtfPiece();
     void appendNextPiece();
     QString nextPiece(qsizetype minBytes);
+    static QString showControls(QString text);
 
     QPlainTextEdit* m_view;
     QByteArray m_bytes;

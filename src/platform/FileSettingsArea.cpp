@@ -1,12 +1,12 @@
 #include "FileSettingsArea.h"
 
 #include "IniDocument.h"
+#include "SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStandardPaths>
 
@@ -19,6 +19,9 @@
 namespace {
 
 constexpr int LockWaitMs = 5000;
+// Four short settings fit a thousand times over; a larger file is not theirs, and reading it
+// at every call would cost seconds and hundreds of megabytes.
+constexpr qint64 MaxFileBytes = 1024 * 1024;
 
 // The owner's permission bits count even for root, who passes every access() check: a file
 // the user made read-only or unreadable is treated so.
@@ -46,13 +49,13 @@ Load loadDocument(const QString& path, std::optional<IniDocument>* doc)
     }
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IRUSR))
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IRUSR) || st.st_size > MaxFileBytes)
         return Load::Failed;
     QFile f;
     if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return Load::Failed;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
+    const QByteArray bytes = f.read(MaxFileBytes + 1);
+    if (f.error() != QFileDevice::NoError || bytes.size() > MaxFileBytes)
         return Load::Failed;
     *doc = IniDocument::parse(bytes);
     return *doc ? Load::Ok : Load::Failed;
@@ -132,15 +135,7 @@ bool FileSettingsArea::write(const QString& app, const QString& section, const Q
     if (!doc->setValue(section, key, value))
         return false;
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = doc->serialize();
-    // Flushed here: Qt 6.4's commit() renames even when its own final flush failed on a
-    // full disk, which would leave an empty file in place of the old one.
-    if (out.write(bytes) != bytes.size() || !out.flush()) {
-        out.cancelWriting();
-        return false; // the temporary file is discarded; the old one stays
-    }
-    return out.commit();
+    // Complete or not at all, and the file keeps its owner, group and mode.
+    QString reason;
+    return SafeFile::replace(path, doc->serialize(), &reason);
 }

@@ -116,6 +116,9 @@ void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten_data()
     QTest::newRow("unreadable") << QByteArray("[Option]\nEditor=kate\n") << 0200;
     QTest::newRow("not utf-8") << QByteArray("[Option]\nUserName=\x8E\x52\x93\x63\nEditor=kate\n") << 0;
     QTest::newRow("nul byte") << QByteArray("[Option]\nEditor=ka\0te\n", 22) << 0;
+    // Not a settings file: reading it at every call would cost seconds and much memory.
+    QTest::newRow("larger than a megabyte")
+        << QByteArray("[Option]\nEditor=kate\n") + QByteArray(1024 * 1024, ';') << 0;
 }
 
 void tst_Settings::badFilesReadAsErrorAndAreNeverRewritten()
