@@ -105,69 +105,147 @@ std::optional<QStringEncoder> encoderFor(TextEncoding encoding)
     return e;
 }
 
+// The line ends of `text`: the first one, and whether any other differs from it.
+bool mixedLineEnds(QStringView text, QString* first)
+{
+    const QChar* p = text.data();
+    const QChar* const end = p + text.size();
+    QStringView seen;
+    for (; p < end; ++p) {
+        if (*p != u'\n' && *p != u'\r')
+            continue;
+        const qsizetype length = (*p == u'\r' && p + 1 < end && p[1] == u'\n') ? 2 : 1;
+        const QStringView e(p, length);
+        if (seen.isNull())
+            seen = e;
+        else if (e != seen)
+            return true;
+        p += length - 1;
+    }
+    if (!seen.isNull())
+        *first = seen.toString();
+    return false;
+}
+
+// `text` with every line end made `end`.
+QString withLineEnds(QStringView text, QStringView end)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 32);
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\n' && c != u'\r')
+            continue;
+        out += text.sliced(from, i - from);
+        out += end;
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        from = i + 1;
+    }
+    out += text.sliced(from);
+    return out;
+}
+
+// Lines of an edited text, split at any line end.
+std::vector<QStringView> editedLines(QStringView text)
+{
+    std::vector<QStringView> out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\n' && c != u'\r')
+            continue;
+        out.push_back(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    out.push_back(text.sliced(start));
+    return out;
+}
+
 } // namespace
 
 ScriptText::ScriptText(QByteArray bytes)
-    : m_bytes(std::move(bytes))
 {
-    m_encoding = TextCodec::detect(m_bytes);
+    m_encoding = TextCodec::detect(bytes);
     const qsizetype bom = TextCodec::bomLength(m_encoding);
+    m_bom = bytes.first(bom);
+    const QByteArrayView body = QByteArrayView(bytes).sliced(bom);
+    m_text = TextCodec::decode(body, m_encoding);
+
+    m_mixedEnds = mixedLineEnds(m_text, &m_lineEnd);
+    m_undecodable = m_text.contains(QChar(Replacement)) &&
+                    !(m_encoding != TextEncoding::Cp932 &&
+                      TextCodec::encode(m_text, m_encoding) == m_bom + QByteArray(body.data(), body.size()));
+    m_aliased = m_encoding == TextEncoding::Cp932 && TextCodec::hasAliasedCodes(body);
+    if (!m_undecodable && !m_aliased && !m_mixedEnds)
+        return; // every line comes back as it was from its text
+    m_bytes = std::move(bytes);
+    keepLines(m_text);
+}
+
+void ScriptText::keepLines(const QString& text)
+{
+    const qsizetype bom = m_bom.size();
     const QByteArrayView body = QByteArrayView(m_bytes).sliced(bom);
     const std::vector<Span> spans = byteLines(body, bom, m_encoding);
-
-    const QString whole = TextCodec::decode(body, m_encoding);
-    std::vector<QStringView> decoded = textLines(whole, spans.size());
+    std::vector<QStringView> decoded = textLines(text, spans.size());
     std::vector<QString> separately;
     if (decoded.empty()) {
+        // A decoder took a line end into a character: each line read on its own instead.
         separately.reserve(spans.size());
-        for (const Span& s : spans)
+        m_text.clear();
+        for (const Span& sp : spans) {
             separately.push_back(
-                TextCodec::decode(QByteArrayView(m_bytes).sliced(s.start, s.length), m_encoding));
+                TextCodec::decode(QByteArrayView(m_bytes).sliced(sp.start, sp.length), m_encoding));
+            m_text += separately.back() +
+                      TextCodec::decode(QByteArrayView(m_bytes).sliced(sp.start + sp.length, sp.endLength),
+                                        m_encoding);
+        }
         decoded.assign(separately.begin(), separately.end());
     }
-
-    m_text.reserve(whole.size());
     m_lines.reserve(spans.size());
-    QByteArrayView firstEnd;
     for (size_t i = 0; i < spans.size(); ++i) {
-        const Span& s = spans[i];
-        const QStringView t = decoded[i];
-        m_lines.push_back({s.start, s.length, s.endLength, t.size(), hashOf(t)});
-        m_text += t;
-        if (s.endLength == 0)
-            continue;
-        m_text += u'\n';
-        const QByteArrayView e = QByteArrayView(m_bytes).sliced(s.start + s.length, s.endLength);
-        if (firstEnd.isNull())
-            firstEnd = e;
-        else if (e != firstEnd)
-            m_mixedEnds = true;
+        const Span& sp = spans[i];
+        m_lines.push_back({quint32(sp.start), quint32(sp.length), quint32(decoded[i].size()),
+                           quint8(sp.endLength), hashOf(decoded[i])});
+        if (sp.endLength > 0 && m_defaultEnd.isEmpty())
+            m_defaultEnd = QByteArrayView(m_bytes).sliced(sp.start + sp.length, sp.endLength).toByteArray();
     }
-    m_undecodable = whole.contains(QChar(Replacement)) &&
-                    !(m_encoding != TextEncoding::Cp932 &&
-                      TextCodec::encode(whole, m_encoding) == QByteArray(body.data(), body.size()));
-    m_aliased = m_encoding == TextEncoding::Cp932 && TextCodec::hasAliasedCodes(body);
-
-    if (!firstEnd.isNull()) {
-        m_defaultEnd = firstEnd.toByteArray();
-    } else {
+    if (m_defaultEnd.isEmpty()) {
         const std::optional<QByteArray> crlf = TextCodec::encode(QStringLiteral("\r\n"), m_encoding);
         m_defaultEnd = crlf ? crlf->sliced(TextCodec::bomLength(m_encoding)) : QByteArray("\r\n");
     }
 }
 
+std::optional<QByteArray> ScriptText::encodeUniform(QStringView edited) const
+{
+    QString normal;
+    QString ignored;
+    QString first = m_lineEnd;
+    if (mixedLineEnds(edited, &first) || first != m_lineEnd)
+        normal = withLineEnds(edited, m_lineEnd);
+    else
+        normal = edited.toString();
+    if (m_encoding == TextEncoding::Cp932)
+        normal.replace(QChar(Replacement), QChar(UndecodableStandIn));
+    std::optional<QStringEncoder> encoder = encoderFor(m_encoding);
+    if (!encoder || !encoder->isValid())
+        return std::nullopt;
+    QByteArray out = m_bom;
+    out += encoder->encode(normal);
+    if (encoder->hasError())
+        return std::nullopt;
+    return out;
+}
+
 std::optional<QByteArray> ScriptText::toBytes(QStringView edited) const
 {
-    std::vector<QStringView> lines;
-    for (qsizetype start = 0;;) {
-        const qsizetype lf = edited.indexOf(u'\n', start);
-        if (lf < 0) {
-            lines.push_back(edited.sliced(start));
-            break;
-        }
-        lines.push_back(edited.sliced(start, lf - start));
-        start = lf + 1;
-    }
+    if (m_lines.empty())
+        return encodeUniform(edited);
+    const std::vector<QStringView> lines = editedLines(edited);
     const qsizetype n = qsizetype(lines.size());
     const qsizetype m = qsizetype(m_lines.size());
     std::vector<qsizetype> match(size_t(n), -1); // the old line whose bytes a new line keeps
@@ -221,7 +299,7 @@ std::optional<QByteArray> ScriptText::toBytes(QStringView edited) const
     const bool hasStandIn = m_encoding == TextEncoding::Cp932;
     QByteArray out;
     out.reserve(m_bytes.size() + edited.size() / 8);
-    out += QByteArrayView(m_bytes).first(TextCodec::bomLength(m_encoding));
+    out += m_bom;
     QString changed;
     for (qsizetype k = 0; k < n; ++k) {
         const qsizetype i = match[size_t(k)];

@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QTimer>
 
 namespace {
 
@@ -69,7 +70,6 @@ ScriptBox::ScriptBox(QWidget* parent)
     : QsciScintilla(parent)
 {
     setUtf8(true);
-    setEolMode(EolUnix);
     setEolVisibility(false);
     setWrapMode(WrapNone);
     setTabWidth(4);
@@ -85,7 +85,8 @@ ScriptBox::ScriptBox(QWidget* parent)
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     applyLanguage();
-    connect(this, &QsciScintilla::linesChanged, this, [this] { updateMarginWidth(); });
+    // After every change the box draws, whether or not it announced the change.
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] { updateMarginWidth(); });
 }
 
 ScriptBox::Language ScriptBox::languageOf(const QString& path, QStringView text)
@@ -103,21 +104,97 @@ ScriptBox::Language ScriptBox::languageOf(const QString& path, QStringView text)
     return Language::Plain;
 }
 
-void ScriptBox::showText(const QString& text, const QString& path)
+void ScriptBox::showText(QString text, const QString& path, const QString& lineEnd,
+                         std::function<void()> loaded)
 {
+    ++m_generation;
+    setEolMode(lineEnd == QStringLiteral("\n")   ? EolUnix
+               : lineEnd == QStringLiteral("\r") ? EolMac
+                                                 : EolWindows);
     const Language language = languageOf(path, text);
     if (language != m_language) {
         m_language = language;
         applyLanguage();
     }
+    // The box reports every edit to accessibility as a count of the characters before it:
+    // a keystroke near the end of a 20 MB script took a fifth of a second, and loading it
+    // copied the whole text once more. Large scripts do without those events.
+    SendScintilla(SCI_SETMODEVENTMASK, text.size() > LargeText ? 0 : SC_MODEVENTMASKALL);
     // Loading is not an edit: nothing to undo afterwards, nothing kept to undo it with.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
-    setText(text);
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
-    setModified(false);
+    setReadOnly(false);
+    m_rest = std::move(text);
+    m_restAt = 0;
+    m_loaded = std::move(loaded);
+    SendScintilla(SCI_CLEARALL);
+    // The first screen at once, the rest from the event loop, so that a long script shows
+    // before it is all in the box.
+    appendPiece(FirstPiece);
     setCursorPosition(0, 0);
     updateMarginWidth();
+    if (isLoading()) {
+        scheduleNextPiece();
+    } else {
+        finishShowing();
+    }
+}
+
+void ScriptBox::scheduleNextPiece()
+{
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation != m_generation || !isLoading())
+            return;
+        appendPiece(Piece);
+        if (isLoading())
+            scheduleNextPiece();
+        else
+            finishShowing();
+    });
+}
+
+void ScriptBox::appendPiece(qsizetype chars)
+{
+    qsizetype end = qMin(m_rest.size(), m_restAt + chars);
+    // Never between the two halves of a character outside the first plane.
+    if (end < m_rest.size() && m_rest[end].isLowSurrogate())
+        ++end;
+    const QByteArray bytes = QStringView(m_rest).sliced(m_restAt, end - m_restAt).toUtf8();
+    // Read only for the user, not for the loading itself.
+    SendScintilla(SCI_SETREADONLY, 0);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    SendScintilla(SCI_SETREADONLY, m_restAt + (end - m_restAt) < m_rest.size() ? 1 : 0);
+    m_restAt = end;
+}
+
+void ScriptBox::finishLoading()
+{
+    if (!isLoading())
+        return;
+    appendPiece(m_rest.size());
+    finishShowing();
+}
+
+void ScriptBox::finishShowing()
+{
+    m_rest.clear();
+    m_rest.squeeze();
+    m_restAt = 0;
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
+    setReadOnly(false);
+    setModified(false);
+    updateMarginWidth();
+    if (std::function<void()> loaded = std::move(m_loaded))
+        loaded();
+}
+
+QString ScriptBox::wholeText()
+{
+    finishLoading();
+    // Read where the box keeps it: no copy of 20 MB before the one that makes the text.
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return bytes ? QString::fromUtf8(bytes, length()) : QString();
 }
 
 int ScriptBox::currentLine() const
@@ -132,6 +209,25 @@ void ScriptBox::goToLine(int line)
     const int target = qBound(1, line, lines()) - 1;
     setCursorPosition(target, 0);
     ensureLineVisible(target);
+}
+
+// The box answers the input method with the whole paragraph around the caret, which in a
+// script without blank lines is the whole script: every move near the end of 20 MB cost a
+// fifth of a second. The caret's line is what an input method needs.
+QVariant ScriptBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition && query != Qt::ImAnchorPosition)
+        return QsciScintilla::inputMethodQuery(query);
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    const QString text = this->text(line);
+    if (query == Qt::ImSurroundingText)
+        return text;
+    const long pos = SendScintilla(query == Qt::ImAnchorPosition ? SCI_GETANCHOR : SCI_GETCURRENTPOS);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    if (pos < lineStart || pos > lineStart + long(text.toUtf8().size()))
+        return QVariant(int(text.size())); // the anchor lies on another line
+    return QVariant(int(QString::fromUtf8(text.toUtf8().left(pos - lineStart)).size()));
 }
 
 void ScriptBox::changeEvent(QEvent* event)

@@ -116,7 +116,12 @@ void frmEdit::createControls()
     fldEditSrc = new ScriptBox(client);
     fldEditSrc->setObjectName(QStringLiteral("fldEditSrc"));
     fldEditSrc->setAccessibleName(T::NameEditSrc);
-    connect(fldEditSrc, &QsciScintilla::textChanged, this, &frmEdit::fldEditSrc_Change);
+    // The box's modified flag, not its text-change events, which it leaves out for large
+    // scripts.
+    connect(fldEditSrc, &QsciScintilla::modificationChanged, this, [this](bool modified) {
+        if (modified)
+            fldEditSrc_Change();
+    });
     // To the line an error message names; added to the window, not to its menus.
     auto* goTo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
     connect(goTo, &QShortcut::activated, this, &frmEdit::goToLine);
@@ -249,11 +254,13 @@ void frmEdit::load(const QString& path)
             m_services.dialogs.MsgBox(warnings.join(QStringLiteral("\r\n\r\n")), MsgFlags::Exclamation,
                                       T::Title);
     }
-    m_loading = true;
-    fldEditSrc->showText(m_file.takeText(), path);
-    m_loading = false;
     // Loading is not a change: an untouched file closes without a question.
+    m_loading = true;
     isSaved = true;
+    fldEditSrc->showText(m_file.takeText(), path, m_file.lineEnd(), [this] {
+        m_loading = false;
+        isSaved = true;
+    });
 }
 
 QString frmEdit::targetPath() const
@@ -264,13 +271,15 @@ QString frmEdit::targetPath() const
 
 void frmEdit::saveWsh(const QString& path, bool& success)
 {
-    const QString text = fldEditSrc->text();
+    const QString text = fldEditSrc->wholeText();
     const std::optional<QByteArray> bytes = m_file.toBytes(text);
     QString reason;
     success = bytes && SafeFile::replace(path, *bytes, &reason);
     if (!success)
         return;
     isSaved = true;
+    // The next change leaves this state, and tells so.
+    fldEditSrc->setModified(false);
     // From now on the window edits what it wrote.
     m_path = path;
     m_unread.clear();
@@ -359,6 +368,7 @@ void frmEdit::mnuFilePrint_Click()
     printer.setDocName(fldFileName->text());
     // Long lines wrap on paper rather than run off the page.
     printer.setWrapMode(QsciScintilla::WrapCharacter);
+    fldEditSrc->finishLoading();
     const bool hasSelection = fldEditSrc->hasSelectedText();
     if (!m_services.printing.choosePrinter(printer, hasSelection, this))
         return;
@@ -375,6 +385,7 @@ void frmEdit::mnuFilePrint_Click()
 
 void frmEdit::goToLine()
 {
+    fldEditSrc->finishLoading();
     const QString answer = m_services.dialogs.InputBox(T::GoToPrompt.arg(fldEditSrc->lines()), T::GoToTitle,
                                                        QString::number(fldEditSrc->currentLine()));
     bool ok = false;

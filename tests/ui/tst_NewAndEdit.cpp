@@ -343,8 +343,8 @@ void tst_NewAndEdit::newScriptOpensTheInternalEditor()
     QVERIFY(frmEdit::instance());
     QCOMPARE(frmEdit::instance()->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text(), path);
     QCOMPARE(frmEdit::instance()->findChild<ScriptBox*>(QStringLiteral("fldEditSrc"))->text(),
-             QStringLiteral("# Windows Scripting Host\n# ﾌｧｲﾙ名: %1\n# 作成者: 山田 太郎\n"
-                            "# 作成日時: 2001/05/12 9:03:27\n# \n")
+             QStringLiteral("# Windows Scripting Host\r\n# ﾌｧｲﾙ名: %1\r\n# 作成者: 山田 太郎\r\n"
+                            "# 作成日時: 2001/05/12 9:03:27\r\n# \r\n")
                  .arg(path));
     QVERIFY(m_fakes.launcher.calls.isEmpty());
 }

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void goesToALineByNumber_data();
     void goesToALineByNumber();
     void textReadableThroughAccessibility();
+    void largeScriptsStillNoticeEdits();
     void editMenuEntriesSayNotYet();
     void printsToPdf_data();
     void printsToPdf();
@@ -385,8 +386,8 @@ void tst_frmEdit::refillAsksAboutChanges()
     QCOMPARE(bytesOf(m_dir->path() + QStringLiteral("/a.vbs")), firstOnDisk);
     QCOMPARE(child<QLineEdit>("fldFileName")->text(), m_dir->path() + u'/' + shown);
     QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), shown == QStringLiteral("b.vbs")
-                                                         ? QStringLiteral("second\n")
-                                                         : QStringLiteral("first\nchanged"));
+                                                         ? QStringLiteral("second\r\n")
+                                                         : QStringLiteral("first\r\nchanged"));
     QCOMPARE(second->isSaved, saved);
 }
 
@@ -499,10 +500,10 @@ void tst_frmEdit::offersToReloadWhenActivated_data()
     const QString losing =
         QStringLiteral("このファイルは、ほかのプログラムによって変更されました。\r\n"
                        "読み込み直すと、まだ保存していない変更は失われます。読み込み直しますか");
-    QTest::newRow("untouched, Yes reloads") << false << MsgResult::Yes << "a\nappended\n";
-    QTest::newRow("untouched, No keeps the text") << false << MsgResult::No << "a\n";
-    QTest::newRow("edited, Yes drops the edit") << true << MsgResult::Yes << "a\nappended\n";
-    QTest::newRow("edited, No keeps the edit") << true << MsgResult::No << "a\nb";
+    QTest::newRow("untouched, Yes reloads") << false << MsgResult::Yes << "a\r\nappended\r\n";
+    QTest::newRow("untouched, No keeps the text") << false << MsgResult::No << "a\r\n";
+    QTest::newRow("edited, Yes drops the edit") << true << MsgResult::Yes << "a\r\nappended\r\n";
+    QTest::newRow("edited, No keeps the edit") << true << MsgResult::No << "a\r\nb";
 }
 
 void tst_frmEdit::offersToReloadWhenActivated()
@@ -582,7 +583,7 @@ void tst_frmEdit::untouchedLinesKeepTheirBytes()
     QCOMPARE(m_fakes.dialogs.described(),
              warning.isEmpty() ? QStringList{} : QStringList{box(48, "Quillet", warning)});
     auto* box = child<ScriptBox>("fldEditSrc");
-    box->setCursorPosition(line, int(box->text(line).remove(u'\n').size()));
+    box->setCursorPosition(line, int(box->text(line).remove(u'\n').remove(u'\r').size()));
     box->insert(QStringLiteral("X"));
     child<QAction>("mnuFileSave")->trigger();
     QCOMPARE(bytesOf(path), after);
@@ -752,7 +753,7 @@ void tst_frmEdit::loadingIsNotAnUndoStep()
     auto* box = child<ScriptBox>("fldEditSrc");
     QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(box->text(), QStringLiteral("a\n"));
+    QCOMPARE(box->text(), QStringLiteral("a\r\n"));
     QVERIFY(w->isSaved);
 }
 
@@ -790,7 +791,37 @@ void tst_frmEdit::textReadableThroughAccessibility()
     QVERIFY(a && a->textInterface());
     QCOMPARE(a->text(QAccessible::Name), QStringLiteral("スクリプトの内容"));
     QCOMPARE(a->textInterface()->text(0, a->textInterface()->characterCount()),
-             QStringLiteral("' 挨拶\nMsgBox 1\n"));
+             QStringLiteral("' 挨拶\r\nMsgBox 1\r\n"));
+}
+
+// A script too large for the box to announce each edit: typing still counts as a change,
+// and the line numbers still fit.
+void tst_frmEdit::largeScriptsStillNoticeEdits()
+{
+    QByteArray big;
+    for (int i = 0; big.size() < 2 * 1024 * 1024; ++i)
+        big += "WScript.Echo " + QByteArray::number(i) + "\r\n";
+    const QString path = file("big.vbs", big);
+    frmEdit* w = open(path);
+    QVERIFY(w->isSaved);
+    // The first screen shows at once, the rest comes in from the event loop, read only.
+    auto* box = child<ScriptBox>("fldEditSrc");
+    QVERIFY(box->isLoading());
+    QVERIFY(box->isReadOnly());
+    QTRY_VERIFY(!box->isLoading());
+    QVERIFY(!box->isReadOnly());
+    QVERIFY(w->isSaved);
+    QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
+    type(QStringLiteral("' end"));
+    QVERIFY(!w->isSaved);
+    child<QAction>("mnuFileSave")->trigger();
+    QCOMPARE(bytesOf(path), big + "' end");
+    QVERIFY(w->isSaved);
+    type(QStringLiteral("!"));
+    QVERIFY(!w->isSaved);
+    QTest::qWait(0);
+    QVERIFY(box->marginWidth(0) >=
+            QFontMetrics(box->font()).horizontalAdvance(QString::number(box->lines())));
 }
 
 QTEST_MAIN(tst_frmEdit)
