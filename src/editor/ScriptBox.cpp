@@ -1,12 +1,5 @@
 #include "ScriptBox.h"
 
-#define signals Q_SIGNALS
-#define slots Q_SLOTS
-#include <Qsci/qscilexerjavascript.h>
-#include <Qsci/qscilexerperl.h>
-#undef signals
-#undef slots
-
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -14,11 +7,16 @@
 
 namespace {
 
-// Scintilla's VBScript lexer, which QScintilla has no class for: its styles and keywords.
-constexpr int VbDefault = 0, VbComment = 1, VbNumber = 2, VbKeyword = 3, VbString = 4, VbPreprocessor = 5,
-              VbOperator = 6, VbIdentifier = 7, VbDate = 8, VbStringEol = 9, VbKeyword2 = 10, VbConstant = 13,
-              VbHexNumber = 17;
-constexpr int LexerVBScript = 28;
+// Scintilla's own lexers, set directly: QScintilla's lexer classes give each style a font
+// of their own, and text measured in one face and drawn in another loses its spaces.
+constexpr int LexerCpp = 3, LexerPerl = 6, LexerVBScript = 28;
+
+enum class Role { Comment, Keyword, String, Number };
+struct StyleRole {
+    int style;
+    Role role;
+};
+
 const char VbKeywords[] =
     "and as byref byval call case class const dim do each else elseif empty end eqv erase error exit "
     "explicit false for function get goto if imp in is let loop me mod new next not nothing null on "
@@ -32,9 +30,51 @@ const char VbFunctions[] =
     "loadpicture log ltrim mid minute month monthname msgbox now oct replace rgb right rnd round "
     "rtrim scriptengine second sgn sin space split sqr strcomp string strreverse tan time timer "
     "timeserial timevalue trim typename ubound ucase unescape vartype weekday weekdayname year wscript";
+// Scintilla's VBScript styles: comment, number, keyword, string, preprocessor, date, string
+// to the line end, the second keyword list, constant, hexadecimal number.
+const StyleRole VbStyles[] = {{1, Role::Comment},  {2, Role::Number}, {3, Role::Keyword}, {4, Role::String},
+                              {5, Role::Keyword},  {8, Role::String}, {9, Role::String},  {10, Role::Keyword},
+                              {13, Role::Keyword}, {17, Role::Number}};
+
+const char JsKeywords[] =
+    "break case catch class const continue debugger default delete do else enum export extends false "
+    "finally for function if import in instanceof new null return super switch this throw true try "
+    "typeof var void while with";
+const char JsObjects[] = "ActiveXObject Enumerator GetObject WScript WSH";
+// The C-like lexer's styles: comments, number, keyword, strings, regular expression,
+// unclosed string, the second keyword list.
+const StyleRole JsStyles[] = {{1, Role::Comment},  {2, Role::Comment}, {3, Role::Comment},
+                              {15, Role::Comment}, {4, Role::Number},  {5, Role::Keyword},
+                              {16, Role::Keyword}, {6, Role::String},  {7, Role::String},
+                              {12, Role::String},  {14, Role::String}};
+
+const char PerlKeywords[] =
+    "my our local sub if elsif else unless while until for foreach do last next redo return use no "
+    "require package print printf sprintf open close die warn eval defined undef ref scalar shift "
+    "unshift push pop split join keys values each exists delete chomp chop lc uc length substr index "
+    "sort map grep exit and or not";
+// Perl's styles: comment, documentation, number, keyword, strings of every quoting.
+const StyleRole PerlStyles[] = {{2, Role::Comment}, {3, Role::Comment}, {4, Role::Number},
+                                {5, Role::Keyword}, {6, Role::String},  {7, Role::String},
+                                {19, Role::String}, {22, Role::String}, {23, Role::String},
+                                {24, Role::String}, {26, Role::String}, {27, Role::String}};
 
 struct Colours {
-    QColor text, paper, comment, keyword, string, number, margin, marginText, selection, caretLine;
+    QColor text, paper, comment, keyword, string, number, margin, marginText, selection;
+    QColor of(Role r) const
+    {
+        switch (r) {
+        case Role::Comment:
+            return comment;
+        case Role::Keyword:
+            return keyword;
+        case Role::String:
+            return string;
+        case Role::Number:
+            return number;
+        }
+        return text;
+    }
 };
 
 // Colours for the palette's background: the same hues, dark or light.
@@ -241,68 +281,48 @@ void ScriptBox::applyLanguage()
 {
     const Colours c = coloursFor(palette());
     const QFont font = codeFont();
-    QsciLexer* old = m_lexer;
-    m_lexer = nullptr;
-    if (m_language == Language::JScript || m_language == Language::Perl) {
-        if (m_language == Language::JScript) {
-            auto* js = new QsciLexerJavaScript(this);
-            m_lexer = js;
-        } else {
-            m_lexer = new QsciLexerPerl(this);
-        }
-        m_lexer->setDefaultFont(font);
-        m_lexer->setFont(font, -1);
-        m_lexer->setDefaultColor(c.text);
-        m_lexer->setColor(c.text, -1);
-        m_lexer->setDefaultPaper(c.paper);
-        m_lexer->setPaper(c.paper, -1);
-        auto colour = [this](const QColor& col, std::initializer_list<int> styles) {
-            for (int s : styles)
-                m_lexer->setColor(col, s);
-        };
-        if (m_language == Language::JScript) {
-            colour(c.comment, {QsciLexerCPP::Comment, QsciLexerCPP::CommentLine, QsciLexerCPP::CommentDoc,
-                               QsciLexerCPP::CommentLineDoc});
-            colour(c.keyword, {QsciLexerCPP::Keyword, QsciLexerCPP::KeywordSet2});
-            colour(c.string, {QsciLexerCPP::DoubleQuotedString, QsciLexerCPP::SingleQuotedString,
-                              QsciLexerCPP::Regex, QsciLexerCPP::UnclosedString});
-            colour(c.number, {QsciLexerCPP::Number});
-        } else {
-            colour(c.comment, {QsciLexerPerl::Comment, QsciLexerPerl::POD});
-            colour(c.keyword, {QsciLexerPerl::Keyword});
-            colour(c.string, {QsciLexerPerl::DoubleQuotedString, QsciLexerPerl::SingleQuotedString,
-                              QsciLexerPerl::HereDocumentDelimiter, QsciLexerPerl::SingleQuotedHereDocument,
-                              QsciLexerPerl::DoubleQuotedHereDocument});
-            colour(c.number, {QsciLexerPerl::Number});
-        }
-        setLexer(m_lexer);
-    } else {
-        setLexer(nullptr);
-        setFont(font);
-        setColor(c.text);
-        setPaper(c.paper);
-        SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, font.family().toUtf8().constData());
-        SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, c.text);
-        SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, c.paper);
-        SendScintilla(SCI_STYLECLEARALL);
-        if (m_language == Language::VBScript) {
-            SendScintilla(SCI_SETLEXER, LexerVBScript);
-            SendScintilla(SCI_SETKEYWORDS, 0ul, VbKeywords);
-            SendScintilla(SCI_SETKEYWORDS, 1ul, VbFunctions);
-            for (int s : {VbComment})
-                SendScintilla(SCI_STYLESETFORE, s, c.comment);
-            for (int s : {VbKeyword, VbKeyword2, VbPreprocessor, VbConstant})
-                SendScintilla(SCI_STYLESETFORE, s, c.keyword);
-            for (int s : {VbString, VbStringEol, VbDate})
-                SendScintilla(SCI_STYLESETFORE, s, c.string);
-            for (int s : {VbNumber, VbHexNumber})
-                SendScintilla(SCI_STYLESETFORE, s, c.number);
-            for (int s : {VbDefault, VbOperator, VbIdentifier})
-                SendScintilla(SCI_STYLESETFORE, s, c.text);
-        }
+    // One face and one size for every style, the line numbers included.
+    setFont(font);
+    setColor(c.text);
+    setPaper(c.paper);
+    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, font.family().toUtf8().constData());
+    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, long(font.pointSizeF() * 100));
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, c.text);
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, c.paper);
+    SendScintilla(SCI_STYLECLEARALL);
+    // Set only when it changes: setting it styles the whole text at once.
+    auto lexer = [this](int id) {
+        if (SendScintilla(SCI_GETLEXER) != id)
+            SendScintilla(SCI_SETLEXER, id);
+    };
+    auto colour = [&](const auto& styles) {
+        for (const StyleRole& s : styles)
+            SendScintilla(SCI_STYLESETFORE, s.style, c.of(s.role));
+    };
+    switch (m_language) {
+    case Language::VBScript:
+        lexer(LexerVBScript);
+        SendScintilla(SCI_SETKEYWORDS, 0ul, VbKeywords);
+        SendScintilla(SCI_SETKEYWORDS, 1ul, VbFunctions);
+        colour(VbStyles);
+        break;
+    case Language::JScript:
+        lexer(LexerCpp);
+        SendScintilla(SCI_SETKEYWORDS, 0ul, JsKeywords);
+        SendScintilla(SCI_SETKEYWORDS, 1ul, JsObjects);
+        colour(JsStyles);
+        break;
+    case Language::Perl:
+        lexer(LexerPerl);
+        SendScintilla(SCI_SETKEYWORDS, 0ul, PerlKeywords);
+        colour(PerlStyles);
+        break;
+    case Language::Plain:
+        lexer(SCLEX_NULL);
+        break;
     }
-    delete old;
-    setMarginsFont(font);
+    SendScintilla(SCI_STYLESETFORE, STYLE_LINENUMBER, c.marginText);
+    SendScintilla(SCI_STYLESETBACK, STYLE_LINENUMBER, c.margin);
     setMarginsBackgroundColor(c.margin);
     setMarginsForegroundColor(c.marginText);
     setCaretForegroundColor(c.text);

@@ -9,8 +9,6 @@
 
 #include <functional>
 
-class QsciLexer;
-
 // The editor's text box: a script with line numbers and the colours of its language,
 // in a fixed-width face, readable on light and dark palettes. The text keeps the file's own
 // line ends; a new line gets the one the file uses.
@@ -54,7 +52,6 @@ private:
     void updateMarginWidth();
 
     Language m_language = Language::Plain;
-    QsciLexer* m_lexer = nullptr;
     int m_marginDigits = 0;
     QString m_rest; // what is still to come in
     qsizetype m_restAt = 0;
