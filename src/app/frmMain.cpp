@@ -6,6 +6,8 @@
 #include "Drives.h"
 #include "EditDispatch.h"
 #include "FileListBox.h"
+#include "FitText.h"
+#include "Fonts.h"
 #include "Launch.h"
 #include "Launcher.h"
 #include "NativeName.h"
@@ -72,6 +74,7 @@ void frmMain::createControls()
     fldDrive = place<QComboBox>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
     fldDrive->setProperty(HelpTopic, 230);
     fldDrive->setAccessibleName(T::NameDrive);
+    fitHeight(fldDrive);
     fldDir = place<DirListBox>(m_client, "fldDir", twipsRect(120, 360, 2535, 2610));
     fldDir->setProperty(HelpTopic, 260);
     fldDir->setAccessibleName(T::NameDir);
@@ -88,9 +91,7 @@ void frmMain::createControls()
     fldViewSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
     fldViewSrc->setUndoRedoEnabled(false);
     m_preview = new PreviewLoader(fldViewSrc);
-    QFont previewFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    previewFont.setPointSizeF(9.75);
-    fldViewSrc->setFont(previewFont);
+    fldViewSrc->setFont(Fonts::sized(Fonts::Gothic, 9.75));
     QPalette pal = fldViewSrc->palette();
     pal.setColor(QPalette::Base, QColor(224, 224, 224));
     fldViewSrc->setPalette(pal);
@@ -125,6 +126,7 @@ void frmMain::createControls()
     selVBS = radio(Frame1, "selVBS", T::SelVbs, twipsRect(840, 240, 735, 255));
     selPls = radio(Frame1, "selPls", T::SelPls, twipsRect(1680, 240, 735, 255));
     selVBS->setChecked(true);
+    clearFrameCaptions(m_client);
 
     sbMain = new QStatusBar(this);
     sbMain->setObjectName(QStringLiteral("sbMain"));

@@ -1,5 +1,7 @@
 #include "LinkLabel.h"
 
+#include "Fonts.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,8 +13,7 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent)
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(9.75);
+    QFont f = Fonts::sized(Fonts::Arial, 9.75);
     f.setUnderline(true);
     setFont(f);
     QPalette pal = palette();

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Launcher.h"
 #include "LinkLabel.h"
 #include "Place.h"
@@ -44,22 +45,16 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
     setAccessibleName(T::Caption);
     setWindowIcon(appIcon());
     setFixedSize(twips(5730), twips(4035));
-    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    windowFont.setPointSizeF(9);
-    setFont(windowFont);
 
     picIcon = place<QLabel>(this, "picIcon", twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(appIcon().pixmap(twips(540), twips(540)));
     picIcon->setAccessibleName(T::NameIcon);
     lblTitle = place<QLabel>(this, "lblTitle", twipsRect(1050, 360, 3885, 480), T::Title);
-    QFont title(QStringLiteral("Arial Black"));
-    title.setPointSizeF(14.25);
+    QFont title = Fonts::sized(Fonts::ArialBlack, 14.25);
     title.setWeight(QFont::Black);
     lblTitle->setFont(title);
     lblVersion = place<QLabel>(this, "lblVersion", twipsRect(1800, 960, 1965, 270), T::Version);
-    QFont gothic(QStringLiteral("ＭＳ Ｐゴシック"));
-    gothic.setPointSizeF(11.25);
-    lblVersion->setFont(gothic);
+    lblVersion->setFont(Fonts::sized(Fonts::Gothic, 11.25));
     Label1 = place<QLabel>(this, "Label1", twipsRect(840, 1440, 4575, 255), T::Copyright);
     Label2 = place<QLabel>(this, "Label2", twipsRect(1200, 1905, 960, 225), T::MailLabel);
     lblAddress = place<LinkLabel>(this, "lblAddress", twipsRect(2160, 1890, 1950, 255), T::MailAddress);

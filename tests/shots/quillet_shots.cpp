@@ -1,0 +1,134 @@
+// Shows one window as a user would meet it, at a given desktop font size and palette, and
+// saves a picture of the whole screen (window manager frames included); for looking at what
+// only the eye can judge. Not a test: scripts/screenshots runs it under Xvfb.
+//   quillet_shots WINDOW POINTS light|dark OUT.png
+// WINDOW: main, options, about, splash, editor, menu, drives.
+#include "Fakes.h"
+#include "Fonts.h"
+#include "frmAbout.h"
+#include "frmEdit.h"
+#include "frmMain.h"
+#include "frmOption.h"
+#include "frmSplash.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::white);
+    p.setColor(QPalette::Light, QColor(90, 90, 90));
+    p.setColor(QPalette::Midlight, QColor(70, 70, 70));
+    p.setColor(QPalette::Mid, QColor(45, 45, 45));
+    p.setColor(QPalette::Dark, QColor(25, 25, 25));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(110, 180, 255));
+    p.setColor(QPalette::LinkVisited, QColor(190, 150, 255));
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    for (const QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, r, QColor(127, 127, 127));
+    return p;
+}
+
+const char Script[] = "' 日本語のコメント: このスクリプトはメッセージを表示します\r\n"
+                      "Option Explicit\r\n"
+                      "Dim message\r\n"
+                      "message = \"こんにちは、Quillet\"\r\n"
+                      "WScript.Echo message\r\n";
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    const QStringList args = app.arguments();
+    if (args.size() != 5)
+        return 2;
+    const QString window = args[1], out = args[4];
+    installInterfaceFonts();
+    QFont f = QApplication::font();
+    f.setPointSizeF(args[2].toDouble());
+    QApplication::setFont(f);
+    if (args[3] == QLatin1String("dark")) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
+    }
+
+    QTemporaryDir dir;
+    QFile script(dir.filePath(QStringLiteral("挨拶.vbs")));
+    if (script.open(QIODevice::WriteOnly))
+        script.write(Script);
+    script.close();
+    QDir::setCurrent(dir.path());
+
+    FakeServices fakes;
+    QWidget* shown = nullptr;
+    frmMain* main = nullptr;
+    if (window == QLatin1String("main") || window == QLatin1String("menu") ||
+        window == QLatin1String("drives")) {
+        main = new frmMain(fakes.services());
+        main->show();
+        main->selectScript(QStringLiteral("挨拶.vbs"));
+        shown = main;
+    } else if (window == QLatin1String("options")) {
+        shown = new frmOption(fakes.services());
+        shown->show();
+    } else if (window == QLatin1String("about")) {
+        shown = new frmAbout(fakes.services());
+        shown->show();
+    } else if (window == QLatin1String("splash")) {
+        shown = new frmSplash([]() -> QWidget* { return nullptr; });
+        shown->show();
+        if (auto* timer = shown->findChild<QTimer*>(QStringLiteral("Timer1")))
+            timer->stop();
+    } else if (window == QLatin1String("editor")) {
+        shown = frmEdit::openFile(fakes.services(), script.fileName());
+    } else {
+        return 2;
+    }
+    QTimer::singleShot(800, [&] {
+        if (window == QLatin1String("menu")) {
+            main->findChild<QWidget*>(QStringLiteral("btnRun"))->setFocus(Qt::TabFocusReason);
+            main->menuBar()->setActiveAction(
+                main->findChild<QMenu*>(QStringLiteral("mnuTool"))->menuAction());
+        } else if (window == QLatin1String("drives")) {
+            main->findChild<QComboBox*>(QStringLiteral("fldDrive"))->showPopup();
+        }
+    });
+    QTimer::singleShot(2000, [&] {
+        // The windows with their frames, and a margin of the screen around them.
+        QRect area;
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                area |= w->frameGeometry();
+        QScreen* screen = QGuiApplication::primaryScreen();
+        area = area.adjusted(-8, -8, 8, 8) & screen->geometry();
+        const bool saved = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(out);
+        QApplication::exit(saved ? 0 : 1);
+    });
+    return QApplication::exec();
+}
