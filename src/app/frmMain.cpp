@@ -11,6 +11,7 @@
 #include "Launch.h"
 #include "Launcher.h"
 #include "NativeName.h"
+#include "OptionButton.h"
 #include "Place.h"
 #include "PosixFile.h"
 #include "PreviewLoader.h"
@@ -110,7 +111,7 @@ void frmMain::createControls()
     btnOption = button("btnOption", T::BtnOption, twipsRect(8280, 0, 1215, 495), 320);
 
     auto radio = [](QWidget* frame, const char* name, const QString& caption, QRect geometry) {
-        auto* r = place<QRadioButton>(frame, name, geometry, caption);
+        auto* r = place<OptionButton>(frame, name, geometry, caption);
         r->setAccessibleName(caption);
         return r;
     };
@@ -412,13 +413,14 @@ void frmMain::fldFileList_Click()
 
 void frmMain::connectActions()
 {
-    // A click on the button that is already selected confirms it again, so that the kind
-    // and host shown selected at start can be made effective too.
-    connect(selVBS, &QRadioButton::clicked, this, &frmMain::selVBS_Click);
-    connect(selJS, &QRadioButton::clicked, this, &frmMain::selJS_Click);
-    connect(selPls, &QRadioButton::clicked, this, &frmMain::selPls_Click);
-    connect(cWSC, &QRadioButton::clicked, this, &frmMain::cWSC_Click);
-    connect(cCsc, &QRadioButton::clicked, this, &frmMain::cCsc_Click);
+    // However a button becomes the selected one; and a click on the button that is already
+    // selected confirms it again, so that the kind and host shown selected at start can be
+    // made effective too.
+    connect(selVBS, &OptionButton::chosen, this, &frmMain::selVBS_Click);
+    connect(selJS, &OptionButton::chosen, this, &frmMain::selJS_Click);
+    connect(selPls, &OptionButton::chosen, this, &frmMain::selPls_Click);
+    connect(cWSC, &OptionButton::chosen, this, &frmMain::cWSC_Click);
+    connect(cCsc, &OptionButton::chosen, this, &frmMain::cCsc_Click);
     for (QAction* a : {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS, mnuToolIpriWSCR, mnuToolIpriCSCR})
         a->setCheckable(true);
     connect(mnuToolScrVBS, &QAction::triggered, this, &frmMain::mnuToolScrVBS_Click);
@@ -497,36 +499,31 @@ void frmMain::checkMenuEntry(QAction* chosen, const QList<QAction*>& entries)
 void frmMain::mnuToolScrVBS_Click()
 {
     checkMenuEntry(mnuToolScrVBS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selVBS->setChecked(true);
-    selVBS_Click();
+    selVBS->choose();
 }
 
 void frmMain::mnuToolScrJS_Click()
 {
     checkMenuEntry(mnuToolScrJS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selJS->setChecked(true);
-    selJS_Click();
+    selJS->choose();
 }
 
 void frmMain::mnuToolScrPLS_Click()
 {
     checkMenuEntry(mnuToolScrPLS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selPls->setChecked(true);
-    selPls_Click();
+    selPls->choose();
 }
 
 void frmMain::mnuToolIpriWSCR_Click()
 {
     checkMenuEntry(mnuToolIpriWSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
-    cWSC->setChecked(true);
-    cWSC_Click();
+    cWSC->choose();
 }
 
 void frmMain::mnuToolIpriCSCR_Click()
 {
     checkMenuEntry(mnuToolIpriCSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
-    cCsc->setChecked(true);
-    cCsc_Click();
+    cCsc->choose();
 }
 
 void frmMain::newScript(const QString& prompt, bool askBeforeReplacing)

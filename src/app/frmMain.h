@@ -18,7 +18,7 @@ class DirListBox;
 class FileListBox;
 class PreviewLoader;
 class QPushButton;
-class QRadioButton;
+class OptionButton;
 class QStatusBar;
 
 // The main window: the script browser, the action buttons, the kind and host choices, and
@@ -126,12 +126,12 @@ private:
     QPushButton* btnEncode = nullptr;
     QPushButton* btnOption = nullptr;
     QGroupBox* CInterp = nullptr;
-    QRadioButton* cWSC = nullptr;
-    QRadioButton* cCsc = nullptr;
+    OptionButton* cWSC = nullptr;
+    OptionButton* cCsc = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QRadioButton* selJS = nullptr;
-    QRadioButton* selVBS = nullptr;
-    QRadioButton* selPls = nullptr;
+    OptionButton* selJS = nullptr;
+    OptionButton* selVBS = nullptr;
+    OptionButton* selPls = nullptr;
     QStatusBar* sbMain = nullptr;
     QLabel* m_statusLabel = nullptr;
 

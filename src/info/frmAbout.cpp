@@ -74,9 +74,11 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
         if (l->accessibleName().isEmpty())
             l->setAccessibleName(l->text());
 
-    QWidget::setTabOrder(cmdOK, cmdSysInfo);
-    QWidget::setTabOrder(cmdSysInfo, lblAddress);
-    QWidget::setTabOrder(lblAddress, lblURL);
+    // OK first, so that Enter in a fresh box closes it rather than following a link.
+    const QList<QWidget*> order{cmdOK, cmdSysInfo, lblAddress, lblURL};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
     connect(lblURL, &LinkLabel::clicked, this, &frmAbout::lblURL_Click);

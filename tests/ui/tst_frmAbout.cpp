@@ -1,0 +1,77 @@
+#include "Fakes.h"
+#include "frmAbout.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+// The About box as keyboard and screen-reader users meet it, in any palette.
+class tst_frmAbout : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void opensWithFocusOnOk();
+    void keysActOnOk_data();
+    void keysActOnOk();
+    void tabOrder();
+
+private:
+    FakeServices m_fakes;
+    QPointer<frmAbout> m_about;
+};
+
+void tst_frmAbout::init()
+{
+    m_fakes = {};
+    m_about = new frmAbout(m_fakes.services());
+    m_about->show();
+    QApplication::setActiveWindow(m_about);
+    QVERIFY(QTest::qWaitForWindowActive(m_about));
+}
+
+void tst_frmAbout::cleanup()
+{
+    delete m_about.data();
+}
+
+void tst_frmAbout::opensWithFocusOnOk()
+{
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
+    QCOMPARE(qobject_cast<QPushButton*>(QApplication::focusWidget())->text(), QStringLiteral("OK"));
+}
+
+void tst_frmAbout::keysActOnOk_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+}
+
+void tst_frmAbout::keysActOnOk()
+{
+    QFETCH(int, key);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    // The box is gone, and no link was followed.
+    QTRY_VERIFY(m_about.isNull());
+    QVERIFY(m_fakes.launcher.calls.isEmpty());
+    QVERIFY(m_fakes.dialogs.calls.isEmpty());
+}
+
+void tst_frmAbout::tabOrder()
+{
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{"cmdOK", "cmdSysInfo", "lblAddress", "lblURL", "cmdOK"}));
+}
+
+QTEST_MAIN(tst_frmAbout)
+#include "tst_frmAbout.moc"
