@@ -24,6 +24,7 @@
 #include "mdlUtils.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -44,6 +45,14 @@ namespace T = frmMainText;
 namespace {
 
 constexpr char HelpTopic[] = "helpTopic";
+
+// Focus that moves into a menu or a drop-down list, or with the window's activation, and not
+// from one control of the window to another: the control gets it back when that closes.
+bool popupFocus(Qt::FocusReason reason)
+{
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+           reason == Qt::MenuBarFocusReason || QApplication::activePopupWidget();
+}
 
 } // namespace
 
@@ -269,7 +278,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             setStatusText(it->onFocus);
         break;
     case QEvent::FocusOut:
-        if (it->idleOnFocusOut)
+        // A menu or a drop-down list takes the keyboard while the control keeps the focus.
+        if (it->idleOnFocusOut && !popupFocus(static_cast<QFocusEvent*>(event)->reason()))
             setStatusText(idleStatusText);
         break;
     case QEvent::MouseMove:
@@ -303,7 +313,10 @@ bool frmMain::event(QEvent* event)
     case QEvent::StatusTip:
         return true; // menu entries must not write into the status bar
     case QEvent::WindowDeactivate:
-        setStatusText(idleStatusText);
+        // Where a menu or a drop-down list of this window is what became active, the window
+        // has not lost the user.
+        if (!QApplication::activePopupWidget())
+            setStatusText(idleStatusText);
         break;
     default:
         break;

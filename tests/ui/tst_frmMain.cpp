@@ -4,9 +4,11 @@
 #include "frmMainTexts.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +41,8 @@ private Q_SLOTS:
     void tabbingFromRunToEditPassesTheIdleText();
     void mouseLeavesHintsUntilTheStatusBar();
     void losingTheWindowRestoresTheIdleText();
+    void popupsKeepTheHint_data();
+    void popupsKeepTheHint();
     void menuEntriesLeaveTheStatusBarAlone();
     void exitKeepsOtherWindowsAlive_data();
     void exitKeepsOtherWindowsAlive();
@@ -388,6 +392,58 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText()
     other.show();
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
+void tst_frmMain::popupsKeepTheHint_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("popup"); // a menu of the menu bar, or "drop-down"
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("the File menu over 実 行") << "btnRun"
+                                              << "mnuFile"
+                                              << "選択したﾌｧｲﾙを実行します";
+    QTest::newRow("the Help menu over the file list") << "fldFileList"
+                                                      << "mnuHelp"
+                                                      << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
+    QTest::newRow("the drive list's own drop-down") << "fldDrive"
+                                                    << "drop-down"
+                                                    << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
+}
+
+// The control keeps the focus while a popup is open, and so its hint.
+void tst_frmMain::popupsKeepTheHint()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, popup);
+    QFETCH(QString, hint);
+    showMain();
+    QWidget* w = m_main->findChild<QWidget*>(control);
+    w->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_main->statusText(), hint);
+    QWidget* shown = nullptr;
+    if (popup == QLatin1String("drop-down")) {
+        auto* list = qobject_cast<QComboBox*>(w);
+        list->showPopup();
+        shown = list->view()->window();
+    } else {
+        auto* menu = m_main->findChild<QMenu*>(popup);
+        m_main->menuBar()->setActiveAction(menu->menuAction());
+        shown = menu;
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    QTRY_COMPARE(QApplication::activePopupWidget(), shown);
+    QCOMPARE(m_main->statusText(), hint);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!shown->isVisible());
+    QCOMPARE(m_main->statusText(), hint);
+    // A menu closed by its key leaves the menu bar ready for the keyboard; one more leaves it.
+    if (QApplication::focusWidget() == m_main->menuBar())
+        QTest::keyClick(m_main->menuBar(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), w);
+    QCOMPARE(m_main->statusText(), hint);
+    // Leaving the control for another is a real loss.
+    m_main->findChild<QWidget*>("selVBS")->setFocus(Qt::TabFocusReason);
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
