@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "Dialogs.h"
 #include "DirListBox.h"
+#include "DriveList.h"
 #include "Drives.h"
 #include "EditDispatch.h"
 #include "FileListBox.h"
@@ -81,7 +82,7 @@ void frmMain::createControls()
     m_client->setFixedSize(client);
     setCentralWidget(m_client);
 
-    fldDrive = place<QComboBox>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
+    fldDrive = place<DriveList>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
     fldDrive->setProperty(HelpTopic, 230);
     fldDrive->setAccessibleName(T::NameDrive);
     fitHeight(fldDrive);
@@ -228,6 +229,8 @@ void frmMain::addHint(QWidget* w, const Hint& hint)
     QList<QWidget*> targets{w};
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
         targets.append(area->viewport());
+    // A screen reader's user reads what the status bar would say.
+    w->setAccessibleDescription(hint.onMouse.isEmpty() ? hint.onFocus : hint.onMouse);
     for (QWidget* t : targets) {
         m_hints.insert(t, hint);
         t->installEventFilter(this);

@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class DirListBox;
+class DriveList;
 class FileListBox;
 class PreviewLoader;
 class QPushButton;
@@ -115,7 +116,7 @@ private:
     bool m_shownOnce = false;
 
     QWidget* m_client = nullptr;
-    QComboBox* fldDrive = nullptr;
+    DriveList* fldDrive = nullptr;
     DirListBox* fldDir = nullptr;
     FileListBox* fldFileList = nullptr;
     QPlainTextEdit* fldViewSrc = nullptr;

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void keysActOnOk_data();
     void keysActOnOk();
     void tabOrder();
+    void linksAreLinks_data();
+    void linksAreLinks();
 
 private:
     FakeServices m_fakes;
@@ -71,6 +73,36 @@ void tst_frmAbout::tabOrder()
         order.append(QApplication::focusWidget()->objectName());
     }
     QCOMPARE(order, (QStringList{"cmdOK", "cmdSysInfo", "lblAddress", "lblURL", "cmdOK"}));
+}
+
+void tst_frmAbout::linksAreLinks_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("launched");
+    QTest::newRow("mail") << "lblAddress"
+                          << "quillet@example.org"
+                          << "2|rundll32.exe shdocvw.dll,OpenURL quillet@example.org";
+    // No browser is registered here: the web helper's command line has no program.
+    QTest::newRow("home page") << "lblURL"
+                               << "https://quillet.example.org/"
+                               << "1| https://quillet.example.org/";
+}
+
+void tst_frmAbout::linksAreLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, name);
+    QFETCH(QString, launched);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(m_about->findChild<QWidget*>(link));
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::Link);
+    QCOMPARE(a->text(QAccessible::Name), name);
+    QVERIFY(a->state().focusable);
+    QVERIFY(a->actionInterface());
+    QCOMPARE(a->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_fakes.launcher.lines().value(0), launched);
 }
 
 QTEST_MAIN(tst_frmAbout)

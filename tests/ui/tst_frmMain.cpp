@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -41,6 +43,9 @@ private Q_SLOTS:
     void tabbingFromRunToEditPassesTheIdleText();
     void mouseLeavesHintsUntilTheStatusBar();
     void losingTheWindowRestoresTheIdleText();
+    void hintsAreAccessibleDescriptions_data();
+    void hintsAreAccessibleDescriptions();
+    void driveListIsNamedForWhatItChooses();
     void popupsKeepTheHint_data();
     void popupsKeepTheHint();
     void menuEntriesLeaveTheStatusBarAlone();
@@ -393,6 +398,68 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText()
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
+void tst_frmMain::hintsAreAccessibleDescriptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description"); // what the mouse's hint says, else the focus's
+    QTest::newRow("btnNew") << "btnNew"
+                            << "選択したﾌｫﾙﾀﾞにWSHﾌｧｲﾙを新規作成し編集をします";
+    QTest::newRow("btnEdit") << "btnEdit"
+                             << "選択したﾌｧｲﾙを編集します";
+    QTest::newRow("btnRun") << "btnRun"
+                            << "選択したﾌｧｲﾙを実行します";
+    QTest::newRow("btnEncode") << "btnEncode"
+                               << "スクリプトファイルのエンコードを実行します";
+    QTest::newRow("btnOption") << "btnOption"
+                               << "ｵﾌﾟｼｮﾝの設定をします";
+    QTest::newRow("cWSC") << "cWSC"
+                          << "GUI版のWSCRIPT.EXEをインタープリタに使います";
+    QTest::newRow("cCsc") << "cCsc"
+                          << "コマンドライン版のCSCRIPT.EXEをインタープリタに使います";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "VBS、JScript、PerlScriptのどれかを選択してください";
+    QTest::newRow("fldDrive") << "fldDrive"
+                              << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
+    QTest::newRow("fldDir") << "fldDir"
+                            << "スクリプトファイルのあるフォルダを選択します";
+    QTest::newRow("fldFileList") << "fldFileList"
+                                 << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
+    QTest::newRow("fldViewSrc") << "fldViewSrc"
+                                << "ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます";
+    QTest::newRow("a kind button has none") << "selJS"
+                                            << "";
+}
+
+// What a screen reader reads out, not only what the widget holds.
+void tst_frmMain::hintsAreAccessibleDescriptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(m_main->findChild<QWidget*>(name));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Description), description);
+}
+
+void tst_frmMain::driveListIsNamedForWhatItChooses()
+{
+    showMain();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child("fldDrive"));
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::ComboBox);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("ドライブ"));
+    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("/"));
+    // Its own actions still open the list.
+    QVERIFY(a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    auto* list = child<QComboBox>("fldDrive");
+    QTRY_VERIFY(list->view()->isVisible());
+    QVERIFY(a->state().expanded);
+    list->hidePopup();
+    // The other lists, for comparison: named the same way.
+    QCOMPARE(QAccessible::queryAccessibleInterface(child("fldDir"))->text(QAccessible::Name),
+             QStringLiteral("フォルダ"));
 }
 
 void tst_frmMain::popupsKeepTheHint_data()
