@@ -60,9 +60,8 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent)
     QFont f = Fonts::sized(Fonts::Arial, 9.75);
     f.setUnderline(true);
     setFont(f);
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, Qt::blue);
-    setPalette(pal);
+    // The theme's link colour, made to be read on the theme's background.
+    setForegroundRole(QPalette::Link);
     setAccessibleName(text);
 }
 

@@ -22,14 +22,14 @@ namespace T = frmAboutText;
 
 namespace {
 
-QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, const QColor& colour)
+// One line of the etched separator, in the theme's shadow or light: grey and white in a
+// light theme, and no white stroke across a dark one.
+QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, QPalette::ColorRole colour)
 {
     auto* f = place<QFrame>(parent, name, QRect(twips(x1), twips(y), twips(x2 - x1), 1));
     f->setFrameShape(QFrame::NoFrame);
     f->setAutoFillBackground(true);
-    QPalette pal = f->palette();
-    pal.setColor(QPalette::Window, colour);
-    f->setPalette(pal);
+    f->setBackgroundRole(colour);
     return f;
 }
 
@@ -60,8 +60,8 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
     lblAddress = place<LinkLabel>(this, "lblAddress", twipsRect(2160, 1890, 1950, 255), T::MailAddress);
     Label3 = place<QLabel>(this, "Label3", twipsRect(1200, 2265, 960, 225), T::HomeLabel);
     lblURL = place<LinkLabel>(this, "lblURL", twipsRect(2160, 2250, 2910, 255), T::HomePage);
-    line(this, "Line1_0", 90, 5654, 2760, QColor(0x80, 0x80, 0x80));
-    line(this, "Line1_1", 105, 5654, 2775, Qt::white);
+    line(this, "Line1_0", 90, 5654, 2760, QPalette::Dark);
+    line(this, "Line1_1", 105, 5654, 2775, QPalette::Light);
     cmdOK = place<QPushButton>(this, "cmdOK", twipsRect(4200, 2880, 1380, 345), T::Ok);
     cmdOK->setAccessibleName(T::Ok);
     cmdOK->setDefault(true);

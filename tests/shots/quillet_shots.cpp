@@ -5,6 +5,7 @@
 // WINDOW: main, options, about, splash, editor, menu, drives.
 #include "Fakes.h"
 #include "Fonts.h"
+#include "Palettes.h"
 #include "frmAbout.h"
 #include "frmEdit.h"
 #include "frmMain.h"
@@ -23,35 +24,6 @@
 #include <QTimer>
 
 namespace {
-
-QPalette darkPalette()
-{
-    QPalette p;
-    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::BrightText, Qt::white);
-    p.setColor(QPalette::Light, QColor(90, 90, 90));
-    p.setColor(QPalette::Midlight, QColor(70, 70, 70));
-    p.setColor(QPalette::Mid, QColor(45, 45, 45));
-    p.setColor(QPalette::Dark, QColor(25, 25, 25));
-    p.setColor(QPalette::Shadow, Qt::black);
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(110, 180, 255));
-    p.setColor(QPalette::LinkVisited, QColor(190, 150, 255));
-    p.setColor(QPalette::ToolTipBase, window);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
-    for (const QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, r, QColor(127, 127, 127));
-    return p;
-}
 
 const char Script[] = "' 日本語のコメント: このスクリプトはメッセージを表示します\r\n"
                       "Option Explicit\r\n"

@@ -1,4 +1,5 @@
 #include "Fakes.h"
+#include "Palettes.h"
 #include "frmAbout.h"
 
 #include <QAccessible>
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void keysActOnOk_data();
     void keysActOnOk();
     void tabOrder();
+    void linksAreReadableInAnyTheme_data();
+    void linksAreReadableInAnyTheme();
     void linksAreLinks_data();
     void linksAreLinks();
 
@@ -73,6 +76,38 @@ void tst_frmAbout::tabOrder()
         order.append(QApplication::focusWidget()->objectName());
     }
     QCOMPARE(order, (QStringList{"cmdOK", "cmdSysInfo", "lblAddress", "lblURL", "cmdOK"}));
+}
+
+void tst_frmAbout::linksAreReadableInAnyTheme_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("link");
+    for (const bool dark : {false, true})
+        for (const char* link : {"lblURL", "lblAddress"})
+            QTest::addRow("%s, %s", dark ? "dark theme" : "light theme", link)
+                << dark << QString::fromLatin1(link);
+}
+
+void tst_frmAbout::linksAreReadableInAnyTheme()
+{
+    QFETCH(bool, dark);
+    QFETCH(QString, link);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    delete m_about.data();
+    m_about = new frmAbout(m_fakes.services());
+    m_about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_about));
+    auto* label = m_about->findChild<QLabel*>(link);
+    const QImage shot = label->grab().toImage();
+    const QColor background = m_about->palette().color(QPalette::Window);
+    QCOMPARE(shot.pixelColor(shot.width() - 1, 0), background);
+    const QColor text = ink(shot, background);
+    QVERIFY2(contrast(text, background) >= 4.5, qPrintable(text.name() + u' ' + background.name()));
+    // Still marked as a link: not the colour of the plain text beside it.
+    QVERIFY(text != m_about->palette().color(QPalette::WindowText));
 }
 
 void tst_frmAbout::linksAreLinks_data()

@@ -1,5 +1,6 @@
 #include "Fakes.h"
 #include "Fonts.h"
+#include "Palettes.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -46,6 +48,8 @@ private Q_SLOTS:
     void hintsAreAccessibleDescriptions_data();
     void hintsAreAccessibleDescriptions();
     void driveListIsNamedForWhatItChooses();
+    void previewIsReadableInAnyTheme_data();
+    void previewIsReadableInAnyTheme();
     void popupsKeepTheHint_data();
     void popupsKeepTheHint();
     void menuEntriesLeaveTheStatusBarAlone();
@@ -460,6 +464,33 @@ void tst_frmMain::driveListIsNamedForWhatItChooses()
     // The other lists, for comparison: named the same way.
     QCOMPARE(QAccessible::queryAccessibleInterface(child("fldDir"))->text(QAccessible::Name),
              QStringLiteral("フォルダ"));
+}
+
+void tst_frmMain::previewIsReadableInAnyTheme_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light theme") << false;
+    QTest::newRow("dark theme") << true;
+}
+
+// The preview keeps the design's light grey, and so must keep dark text on it.
+void tst_frmMain::previewIsReadableInAnyTheme()
+{
+    QFETCH(bool, dark);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    delete m_main;
+    m_main = new frmMain(services(m_fakes));
+    showMain();
+    auto* preview = child<QPlainTextEdit>("fldViewSrc");
+    preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
+    const QImage shot = preview->viewport()->grab().toImage();
+    const QColor grey(224, 224, 224);
+    QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
+    const QColor text = ink(shot, grey);
+    QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
 }
 
 void tst_frmMain::popupsKeepTheHint_data()
