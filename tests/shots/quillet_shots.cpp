@@ -22,6 +22,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -91,16 +92,30 @@ int main(int argc, char* argv[])
             main->findChild<QComboBox*>(QStringLiteral("fldDrive"))->showPopup();
         }
     });
-    QTimer::singleShot(2000, [&] {
-        // The windows with their frames, and a margin of the screen around them.
+    // Once the window manager has framed and shown the windows: a second after they are
+    // exposed, for the popups to settle.
+    int tries = 0;
+    QTimer poll;
+    poll.setInterval(500);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         QRect area;
-        for (const QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                area |= w->frameGeometry();
+        bool exposed = true;
+        for (const QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible())
+                continue;
+            area |= w->frameGeometry();
+            exposed = exposed && w->windowHandle() && w->windowHandle()->isExposed();
+        }
+        ++tries;
+        if ((area.isEmpty() || !exposed || tries < 4) && tries < 20)
+            return;
+        poll.stop();
         QScreen* screen = QGuiApplication::primaryScreen();
         area = area.adjusted(-8, -8, 8, 8) & screen->geometry();
-        const bool saved = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(out);
+        const bool saved = !area.isEmpty() &&
+                           screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(out);
         QApplication::exit(saved ? 0 : 1);
     });
+    poll.start();
     return QApplication::exec();
 }
