@@ -2,9 +2,10 @@
 // saves a picture of the whole screen (window manager frames included); for looking at what
 // only the eye can judge. Not a test: scripts/screenshots runs it under Xvfb.
 //   quillet_shots WINDOW POINTS light|dark OUT.png
-// WINDOW: main, options, about, splash, editor, menu, drives.
+// WINDOW: main, options, about, splash, editor, menu, drives, help, help-TOPIC.
 #include "Fakes.h"
 #include "Fonts.h"
+#include "HelpViewer.h"
 #include "Palettes.h"
 #include "frmAbout.h"
 #include "frmEdit.h"
@@ -78,6 +79,13 @@ int main(int argc, char* argv[])
         shown->show();
         if (auto* timer = shown->findChild<QTimer*>(QStringLiteral("Timer1")))
             timer->stop();
+    } else if (window.startsWith(QLatin1String("help"))) {
+        // "help" at the first page, "help-230" at the topic with that number.
+        auto* viewer = new HelpViewer;
+        viewer->openFile(QStringLiteral(QUILLET_BINARY_DIR "/share/quillet/quillet.chm"),
+                         window.section(u'-', 1).toUInt());
+        viewer->show();
+        shown = viewer;
     } else if (window == QLatin1String("editor")) {
         shown = frmEdit::openFile(fakes.services(), script.fileName());
     } else {
