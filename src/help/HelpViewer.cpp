@@ -155,6 +155,11 @@ bool HelpViewer::openFile(const QString& path, quint32 topic)
         parents.append(item);
     }
     m_contents->expandAll();
+    // A flat list needs no room for branches.
+    bool nested = false;
+    for (int i = 0; i < m_contents->topLevelItemCount() && !nested; ++i)
+        nested = m_contents->topLevelItem(i)->childCount() > 0;
+    m_contents->setRootIsDecorated(nested);
     fitContents();
 
     QString first = topic ? m_chm.topic(topic) : QString();
