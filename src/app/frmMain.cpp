@@ -3,12 +3,16 @@
 #include "AppIcon.h"
 #include "Dialogs.h"
 #include "DirListBox.h"
+#include "DriveList.h"
 #include "Drives.h"
 #include "EditDispatch.h"
 #include "FileListBox.h"
+#include "FitText.h"
+#include "Fonts.h"
 #include "Launch.h"
 #include "Launcher.h"
 #include "NativeName.h"
+#include "OptionButton.h"
 #include "Place.h"
 #include "PosixFile.h"
 #include "PreviewLoader.h"
@@ -21,6 +25,7 @@
 #include "mdlUtils.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -41,6 +46,14 @@ namespace T = frmMainText;
 namespace {
 
 constexpr char HelpTopic[] = "helpTopic";
+
+// Focus that moves into a menu or a drop-down list, or with the window's activation, and not
+// from one control of the window to another: the control gets it back when that closes.
+bool popupFocus(Qt::FocusReason reason)
+{
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+           reason == Qt::MenuBarFocusReason || QApplication::activePopupWidget();
+}
 
 } // namespace
 
@@ -69,9 +82,10 @@ void frmMain::createControls()
     m_client->setFixedSize(client);
     setCentralWidget(m_client);
 
-    fldDrive = place<QComboBox>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
+    fldDrive = place<DriveList>(m_client, "fldDrive", twipsRect(120, 0, 2535, 300));
     fldDrive->setProperty(HelpTopic, 230);
     fldDrive->setAccessibleName(T::NameDrive);
+    fitHeight(fldDrive);
     fldDir = place<DirListBox>(m_client, "fldDir", twipsRect(120, 360, 2535, 2610));
     fldDir->setProperty(HelpTopic, 260);
     fldDir->setAccessibleName(T::NameDir);
@@ -88,11 +102,13 @@ void frmMain::createControls()
     fldViewSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
     fldViewSrc->setUndoRedoEnabled(false);
     m_preview = new PreviewLoader(fldViewSrc);
-    QFont previewFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    previewFont.setPointSizeF(9.75);
-    fldViewSrc->setFont(previewFont);
+    fldViewSrc->setFont(Fonts::sized(Fonts::Gothic, 9.75));
+    // The design's light grey box keeps its dark text in any theme: a theme's text colour is
+    // made for the theme's own background, which may be dark.
     QPalette pal = fldViewSrc->palette();
     pal.setColor(QPalette::Base, QColor(224, 224, 224));
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(96, 96, 96));
     fldViewSrc->setPalette(pal);
 
     auto button = [this](const char* name, const QString& caption, QRect geometry, int topic) {
@@ -109,7 +125,7 @@ void frmMain::createControls()
     btnOption = button("btnOption", T::BtnOption, twipsRect(8280, 0, 1215, 495), 320);
 
     auto radio = [](QWidget* frame, const char* name, const QString& caption, QRect geometry) {
-        auto* r = place<QRadioButton>(frame, name, geometry, caption);
+        auto* r = place<OptionButton>(frame, name, geometry, caption);
         r->setAccessibleName(caption);
         return r;
     };
@@ -125,6 +141,7 @@ void frmMain::createControls()
     selVBS = radio(Frame1, "selVBS", T::SelVbs, twipsRect(840, 240, 735, 255));
     selPls = radio(Frame1, "selPls", T::SelPls, twipsRect(1680, 240, 735, 255));
     selVBS->setChecked(true);
+    clearFrameCaptions(m_client);
 
     sbMain = new QStatusBar(this);
     sbMain->setObjectName(QStringLiteral("sbMain"));
@@ -216,6 +233,8 @@ void frmMain::addHint(QWidget* w, const Hint& hint)
     QList<QWidget*> targets{w};
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
         targets.append(area->viewport());
+    // A screen reader's user reads what the status bar would say.
+    w->setAccessibleDescription(hint.onMouse.isEmpty() ? hint.onFocus : hint.onMouse);
     for (QWidget* t : targets) {
         m_hints.insert(t, hint);
         t->installEventFilter(this);
@@ -266,7 +285,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             setStatusText(it->onFocus);
         break;
     case QEvent::FocusOut:
-        if (it->idleOnFocusOut)
+        // A menu or a drop-down list takes the keyboard while the control keeps the focus.
+        if (it->idleOnFocusOut && !popupFocus(static_cast<QFocusEvent*>(event)->reason()))
             setStatusText(idleStatusText);
         break;
     case QEvent::MouseMove:
@@ -300,7 +320,10 @@ bool frmMain::event(QEvent* event)
     case QEvent::StatusTip:
         return true; // menu entries must not write into the status bar
     case QEvent::WindowDeactivate:
-        setStatusText(idleStatusText);
+        // Where a menu or a drop-down list of this window is what became active, the window
+        // has not lost the user.
+        if (!QApplication::activePopupWidget())
+            setStatusText(idleStatusText);
         break;
     default:
         break;
@@ -410,13 +433,14 @@ void frmMain::fldFileList_Click()
 
 void frmMain::connectActions()
 {
-    // A click on the button that is already selected confirms it again, so that the kind
-    // and host shown selected at start can be made effective too.
-    connect(selVBS, &QRadioButton::clicked, this, &frmMain::selVBS_Click);
-    connect(selJS, &QRadioButton::clicked, this, &frmMain::selJS_Click);
-    connect(selPls, &QRadioButton::clicked, this, &frmMain::selPls_Click);
-    connect(cWSC, &QRadioButton::clicked, this, &frmMain::cWSC_Click);
-    connect(cCsc, &QRadioButton::clicked, this, &frmMain::cCsc_Click);
+    // However a button becomes the selected one; and a click on the button that is already
+    // selected confirms it again, so that the kind and host shown selected at start can be
+    // made effective too.
+    connect(selVBS, &OptionButton::chosen, this, &frmMain::selVBS_Click);
+    connect(selJS, &OptionButton::chosen, this, &frmMain::selJS_Click);
+    connect(selPls, &OptionButton::chosen, this, &frmMain::selPls_Click);
+    connect(cWSC, &OptionButton::chosen, this, &frmMain::cWSC_Click);
+    connect(cCsc, &OptionButton::chosen, this, &frmMain::cCsc_Click);
     for (QAction* a : {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS, mnuToolIpriWSCR, mnuToolIpriCSCR})
         a->setCheckable(true);
     connect(mnuToolScrVBS, &QAction::triggered, this, &frmMain::mnuToolScrVBS_Click);
@@ -495,36 +519,31 @@ void frmMain::checkMenuEntry(QAction* chosen, const QList<QAction*>& entries)
 void frmMain::mnuToolScrVBS_Click()
 {
     checkMenuEntry(mnuToolScrVBS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selVBS->setChecked(true);
-    selVBS_Click();
+    selVBS->choose();
 }
 
 void frmMain::mnuToolScrJS_Click()
 {
     checkMenuEntry(mnuToolScrJS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selJS->setChecked(true);
-    selJS_Click();
+    selJS->choose();
 }
 
 void frmMain::mnuToolScrPLS_Click()
 {
     checkMenuEntry(mnuToolScrPLS, {mnuToolScrJS, mnuToolScrVBS, mnuToolScrPLS});
-    selPls->setChecked(true);
-    selPls_Click();
+    selPls->choose();
 }
 
 void frmMain::mnuToolIpriWSCR_Click()
 {
     checkMenuEntry(mnuToolIpriWSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
-    cWSC->setChecked(true);
-    cWSC_Click();
+    cWSC->choose();
 }
 
 void frmMain::mnuToolIpriCSCR_Click()
 {
     checkMenuEntry(mnuToolIpriCSCR, {mnuToolIpriWSCR, mnuToolIpriCSCR});
-    cCsc->setChecked(true);
-    cCsc_Click();
+    cCsc->choose();
 }
 
 void frmMain::newScript(const QString& prompt, bool askBeforeReplacing)

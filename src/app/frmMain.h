@@ -15,10 +15,11 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class DirListBox;
+class DriveList;
 class FileListBox;
 class PreviewLoader;
 class QPushButton;
-class QRadioButton;
+class OptionButton;
 class QStatusBar;
 
 // The main window: the script browser, the action buttons, the kind and host choices, and
@@ -115,7 +116,7 @@ private:
     bool m_shownOnce = false;
 
     QWidget* m_client = nullptr;
-    QComboBox* fldDrive = nullptr;
+    DriveList* fldDrive = nullptr;
     DirListBox* fldDir = nullptr;
     FileListBox* fldFileList = nullptr;
     QPlainTextEdit* fldViewSrc = nullptr;
@@ -126,12 +127,12 @@ private:
     QPushButton* btnEncode = nullptr;
     QPushButton* btnOption = nullptr;
     QGroupBox* CInterp = nullptr;
-    QRadioButton* cWSC = nullptr;
-    QRadioButton* cCsc = nullptr;
+    OptionButton* cWSC = nullptr;
+    OptionButton* cCsc = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QRadioButton* selJS = nullptr;
-    QRadioButton* selVBS = nullptr;
-    QRadioButton* selPls = nullptr;
+    OptionButton* selJS = nullptr;
+    OptionButton* selVBS = nullptr;
+    OptionButton* selPls = nullptr;
     QStatusBar* sbMain = nullptr;
     QLabel* m_statusLabel = nullptr;
 

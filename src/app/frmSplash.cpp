@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "FitText.h"
+#include "Fonts.h"
 #include "Twips.h"
 #include "frmSplashTexts.h"
 
@@ -21,8 +22,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    QFont f(family);
-    f.setPointSizeF(points);
+    QFont f = Fonts::sized(family, points);
     f.setBold(bold);
     f.setItalic(italic);
     l->setFont(f);
@@ -59,7 +59,7 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
     imgLogo->setScaledContents(true);
     imgLogo->setAccessibleName(T::Title);
 
-    const QString arial = QStringLiteral("Arial");
+    const QString& arial = Fonts::Arial;
     const QList<QLabel*> labels{
         label(Frame1, "lblCompanyProduct", T::Company, twipsRect(2040, 840, 2940, 435), arial, 18, true,
               false, Qt::AlignLeft),

@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setWindowIcon(appIcon());
-    installFontSubstitutes();
+    installInterfaceFonts();
     // The platform's own dialogs (print, file) speak the program's language.
     QTranslator qtbase;
     if (qtbase.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -1,5 +1,7 @@
 #include "ScriptBox.h"
 
+#include "Fonts.h"
+
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -97,10 +99,9 @@ Colours coloursFor(const QPalette& palette)
 QFont codeFont()
 {
     // A fixed-width face that holds Japanese: every column of a script lines up.
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    QFont f = Fonts::sized(Fonts::FixedGothic, 11.25);
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPointSizeF(11.25);
     return f;
 }
 

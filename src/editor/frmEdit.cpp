@@ -1,6 +1,7 @@
 #include "frmEdit.h"
 
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "NativeName.h"
 #include "Printing.h"
 #include "SafeFile.h"
@@ -43,9 +44,7 @@ constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 QFont windowFont()
 {
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPointSizeF(11.25);
-    return f;
+    return Fonts::sized(Fonts::Gothic, 11.25);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Launcher.h"
 #include "LinkLabel.h"
 #include "Place.h"
@@ -21,14 +22,14 @@ namespace T = frmAboutText;
 
 namespace {
 
-QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, const QColor& colour)
+// One line of the etched separator, in the theme's shadow or light: grey and white in a
+// light theme, and no white stroke across a dark one.
+QFrame* line(QWidget* parent, const char* name, int x1, int x2, int y, QPalette::ColorRole colour)
 {
     auto* f = place<QFrame>(parent, name, QRect(twips(x1), twips(y), twips(x2 - x1), 1));
     f->setFrameShape(QFrame::NoFrame);
     f->setAutoFillBackground(true);
-    QPalette pal = f->palette();
-    pal.setColor(QPalette::Window, colour);
-    f->setPalette(pal);
+    f->setBackgroundRole(colour);
     return f;
 }
 
@@ -44,29 +45,23 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
     setAccessibleName(T::Caption);
     setWindowIcon(appIcon());
     setFixedSize(twips(5730), twips(4035));
-    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    windowFont.setPointSizeF(9);
-    setFont(windowFont);
 
     picIcon = place<QLabel>(this, "picIcon", twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(appIcon().pixmap(twips(540), twips(540)));
     picIcon->setAccessibleName(T::NameIcon);
     lblTitle = place<QLabel>(this, "lblTitle", twipsRect(1050, 360, 3885, 480), T::Title);
-    QFont title(QStringLiteral("Arial Black"));
-    title.setPointSizeF(14.25);
+    QFont title = Fonts::sized(Fonts::ArialBlack, 14.25);
     title.setWeight(QFont::Black);
     lblTitle->setFont(title);
     lblVersion = place<QLabel>(this, "lblVersion", twipsRect(1800, 960, 1965, 270), T::Version);
-    QFont gothic(QStringLiteral("ＭＳ Ｐゴシック"));
-    gothic.setPointSizeF(11.25);
-    lblVersion->setFont(gothic);
+    lblVersion->setFont(Fonts::sized(Fonts::Gothic, 11.25));
     Label1 = place<QLabel>(this, "Label1", twipsRect(840, 1440, 4575, 255), T::Copyright);
     Label2 = place<QLabel>(this, "Label2", twipsRect(1200, 1905, 960, 225), T::MailLabel);
     lblAddress = place<LinkLabel>(this, "lblAddress", twipsRect(2160, 1890, 1950, 255), T::MailAddress);
     Label3 = place<QLabel>(this, "Label3", twipsRect(1200, 2265, 960, 225), T::HomeLabel);
     lblURL = place<LinkLabel>(this, "lblURL", twipsRect(2160, 2250, 2910, 255), T::HomePage);
-    line(this, "Line1_0", 90, 5654, 2760, QColor(0x80, 0x80, 0x80));
-    line(this, "Line1_1", 105, 5654, 2775, Qt::white);
+    line(this, "Line1_0", 90, 5654, 2760, QPalette::Dark);
+    line(this, "Line1_1", 105, 5654, 2775, QPalette::Light);
     cmdOK = place<QPushButton>(this, "cmdOK", twipsRect(4200, 2880, 1380, 345), T::Ok);
     cmdOK->setAccessibleName(T::Ok);
     cmdOK->setDefault(true);
@@ -79,9 +74,11 @@ frmAbout::frmAbout(const Services& services, QWidget* parent)
         if (l->accessibleName().isEmpty())
             l->setAccessibleName(l->text());
 
-    QWidget::setTabOrder(cmdOK, cmdSysInfo);
-    QWidget::setTabOrder(cmdSysInfo, lblAddress);
-    QWidget::setTabOrder(lblAddress, lblURL);
+    // OK first, so that Enter in a fresh box closes it rather than following a link.
+    const QList<QWidget*> order{cmdOK, cmdSysInfo, lblAddress, lblURL};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
     connect(lblURL, &LinkLabel::clicked, this, &frmAbout::lblURL_Click);

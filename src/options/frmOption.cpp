@@ -2,6 +2,8 @@
 
 #include "AppIcon.h"
 #include "Dialogs.h"
+#include "FitText.h"
+#include "Fonts.h"
 #include "Place.h"
 #include "Twips.h"
 #include "frmOptionTexts.h"
@@ -43,8 +45,7 @@ frmOption::frmOption(const Services& services, QWidget* parent)
     setWindowIcon(appIcon());
     setFixedSize(twips(5835), twips(3720));
 
-    QFont labelFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    labelFont.setPointSizeF(11.25);
+    const QFont labelFont = Fonts::sized(Fonts::Gothic, 11.25);
     auto label = [&](const char* name, const QString& caption, QRect geometry) {
         auto* l = place<QLabel>(this, name, geometry, caption);
         l->setFont(labelFont);
@@ -79,6 +80,8 @@ frmOption::frmOption(const Services& services, QWidget* parent)
     btnEncoder = button("btnEncoder", T::Browse, twipsRect(4680, 2145, 375, 330), T::NameBrowseEncoder);
     fldEncoder = field("fldEncoder", twipsRect(1680, 2145, 2895, 330), T::Label4);
     Label4 = label("Label4", T::Label4, twipsRect(600, 2160, 990, 270));
+    for (QLabel* l : {Label1, Label2, Label3, Label4})
+        fitToText(l);
     Label1->setBuddy(fldUserName);
     Label2->setBuddy(fldEditor);
     Label3->setBuddy(fldBrowser);

@@ -3,6 +3,7 @@
 #include "NativeName.h"
 #include "WinCommandLine.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -260,12 +261,24 @@ Launch find(const QString& name, const QString& rest, const Context& c, QString*
             tail = tail.mid(m.capturedLength());
         }
         const QString file = wholeRestAsPath(tail);
-        const auto [viewer, path] = firstOnPath({QStringLiteral("xchm"), QStringLiteral("kchmviewer")});
+        // Quillet's own viewer lays Japanese out; other viewers may break lines only at blanks.
+        QString viewer = QStringLiteral("quillet-help");
+        QString path = QStandardPaths::findExecutable(viewer);
+        if (const QFileInfo beside(QCoreApplication::applicationDirPath() + u'/' + viewer);
+            path.isEmpty() && beside.isFile() && beside.isExecutable())
+            path = beside.absoluteFilePath();
         if (path.isEmpty()) {
-            *reason = NotInstalled.arg(name, QStringLiteral("xchm"));
+            const auto [other, otherPath] = firstOnPath({QStringLiteral("xchm"), QStringLiteral("kchmviewer")});
+            viewer = other;
+            path = otherPath;
+        }
+        if (path.isEmpty()) {
+            *reason = NotInstalled.arg(name, QStringLiteral("quillet-help"));
             return {};
         }
         QStringList args;
+        if (!topic.isEmpty() && viewer == QStringLiteral("quillet-help"))
+            args << QStringLiteral("-mapid") << topic;
         if (!topic.isEmpty() && viewer == QStringLiteral("xchm"))
             args << QStringLiteral("--contextid=") + topic;
         if (!file.isEmpty())

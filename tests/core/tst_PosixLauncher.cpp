@@ -28,6 +28,7 @@ private Q_SLOTS:
     void standInsGetTheWindowsLine_data();
     void standInsGetTheWindowsLine();
     void exactNameWinsOverStandIn();
+    void helpViewerFallsBackToAnother();
     void missingStandInsAreReported_data();
     void missingStandInsAreReported();
     void wineEnvironment_data();
@@ -60,8 +61,10 @@ void tst_PosixLauncher::initTestCase()
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     // The stand-ins, each the first of its kind that the table looks for.
     for (const char* name :
-         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "xchm", "gnome-text-editor"})
+         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "quillet-help", "xchm", "gnome-text-editor"})
         QVERIFY(!installFake(m_dir.path() + QStringLiteral("/standins"), QLatin1String(name)).isEmpty());
+    // Where Quillet's own help viewer is missing, another one.
+    QVERIFY(!installFake(m_dir.path() + QStringLiteral("/otherviewer"), QStringLiteral("xchm")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/hold"), QStringLiteral("quillet-hold")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/exact"), QStringLiteral("notepad.exe")).isEmpty());
     QDir().mkpath(m_dir.path() + QStringLiteral("/empty"));
@@ -272,9 +275,10 @@ void tst_PosixLauncher::standInsGetTheWindowsLine_data()
         << "notepad.exe %1/my scripts/a b.vbs"
         << "gnome-text-editor" << QStringList{"%1/my scripts/a b.vbs"};
     QTest::newRow("help viewer") << "hh.exe %1/my dir/quillet.chm"
-                                 << "xchm" << QStringList{"%1/my dir/quillet.chm"};
-    QTest::newRow("help viewer at a topic") << "hh.exe -mapid 230 %1/quillet.chm"
-                                            << "xchm" << QStringList{"--contextid=230", "%1/quillet.chm"};
+                                 << "quillet-help" << QStringList{"%1/my dir/quillet.chm"};
+    QTest::newRow("help viewer at a topic")
+        << "hh.exe -mapid 230 %1/quillet.chm"
+        << "quillet-help" << QStringList{"-mapid", "230", "%1/quillet.chm"};
     QTest::newRow("system information by full path") << "/opt/Common Files/MSInfo/MSINFO32.EXE"
                                                      << "hardinfo" << QStringList{};
     QTest::newRow("web page") << "rundll32.exe shdocvw.dll,OpenURL https://quillet.example.org/"
@@ -300,6 +304,19 @@ void tst_PosixLauncher::standInsGetTheWindowsLine()
     const LaunchResult r = launcher.Shell(line.replace(QStringLiteral("%1"), dir), 1);
     QVERIFY2(r.pid > 0, qPrintable(r.reason));
     QCOMPARE(waitForArgv(dir + QStringLiteral("/standins/") + fake), argv);
+}
+
+void tst_PosixLauncher::helpViewerFallsBackToAnother()
+{
+    usePath(
+        {m_dir.path() + QStringLiteral("/otherviewer"), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    PosixLauncher launcher;
+    QVERIFY(
+        launcher
+            .Shell(QStringLiteral("hh.exe -mapid 230 ") + m_dir.path() + QStringLiteral("/quillet.chm"), 1)
+            .pid > 0);
+    QCOMPARE(waitForArgv(m_dir.path() + QStringLiteral("/otherviewer/xchm")),
+             (QStringList{"--contextid=230", m_dir.path() + QStringLiteral("/quillet.chm")}));
 }
 
 void tst_PosixLauncher::exactNameWinsOverStandIn()

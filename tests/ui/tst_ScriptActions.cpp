@@ -4,6 +4,8 @@
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QRadioButton>
@@ -61,7 +63,9 @@ void tst_ScriptActions::cleanup()
 }
 
 // "click:name" clicks a button with the mouse, "menu:name" chooses a menu entry,
-// "key:name:Right" presses an arrow key on a focused option button.
+// "key:name:Right" presses an arrow key on a focused option button; "toggle:name" and
+// "press:name" are a screen reader's actions on a button, "set:name" a UI automation tool
+// selecting it.
 void tst_ScriptActions::perform(const QStringList& steps)
 {
     for (const QString& step : steps) {
@@ -70,6 +74,16 @@ void tst_ScriptActions::perform(const QStringList& steps)
             QTest::mouseClick(child<QAbstractButton>(p[1]), Qt::LeftButton);
         } else if (p[0] == QStringLiteral("menu")) {
             child<QAction>(p[1])->trigger();
+        } else if (p[0] == QStringLiteral("toggle") || p[0] == QStringLiteral("press")) {
+            auto* b = child<QAbstractButton>(p[1]);
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
+            QVERIFY(a && a->actionInterface());
+            a->actionInterface()->doAction(p[0] == QStringLiteral("toggle")
+                                               ? QAccessibleActionInterface::toggleAction()
+                                               : QAccessibleActionInterface::pressAction());
+            QTRY_VERIFY(!b->isDown()); // a press is an animated click
+        } else if (p[0] == QStringLiteral("set")) {
+            child<QAbstractButton>(p[1])->setChecked(true);
         } else if (p[0] == QStringLiteral("key")) {
             QWidget* w = child(p[1]);
             w->setFocus();
@@ -118,6 +132,24 @@ void tst_ScriptActions::choices_data()
     QTest::newRow("arrow key within the kind group")
         << QStringList{"key:selVBS:Right"} << QStringList{pls} << "# " << QString() << QStringList{}
         << QStringList{"selPls", "cWSC"};
+    QTest::newRow("screen reader's Toggle on JS: box and mark, once")
+        << QStringList{"toggle:selJS"} << QStringList{js} << "// " << QString() << QStringList{}
+        << QStringList{"selJS", "cWSC"};
+    QTest::newRow("screen reader's Press on CSCRIPT.EXE")
+        << QStringList{"press:cCsc"} << QStringList{csc} << QString() << "CSCRIPT.EXE" << QStringList{}
+        << QStringList{"selVBS", "cCsc"};
+    QTest::newRow("Toggle on the selected VBS changes nothing")
+        << QStringList{"toggle:selVBS"} << QStringList{} << QString() << QString() << QStringList{}
+        << QStringList{"selVBS", "cWSC"};
+    QTest::newRow("Press on the selected VBS confirms it, as a click does")
+        << QStringList{"press:selVBS"} << QStringList{vbs} << "' " << QString() << QStringList{}
+        << QStringList{"selVBS", "cWSC"};
+    QTest::newRow("UI automation selects Perl, then WSCRIPT.EXE is confirmed")
+        << QStringList{"set:selPls", "set:cCsc", "click:cWSC"} << QStringList{pls, csc, wsc} << "# "
+        << "WSCRIPT.EXE" << QStringList{} << QStringList{"selPls", "cWSC"};
+    QTest::newRow("a click after Toggle confirms once more")
+        << QStringList{"toggle:selJS", "click:selJS"} << QStringList{js, js} << "// " << QString()
+        << QStringList{} << QStringList{"selJS", "cWSC"};
     QTest::newRow("host button") << QStringList{"click:cCsc"} << QStringList{csc} << QString()
                                  << "CSCRIPT.EXE" << QStringList{} << QStringList{"selVBS", "cCsc"};
 }

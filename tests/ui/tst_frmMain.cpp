@@ -1,16 +1,23 @@
 #include "Fakes.h"
+#include "Fonts.h"
+#include "Palettes.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -38,6 +45,13 @@ private Q_SLOTS:
     void tabbingFromRunToEditPassesTheIdleText();
     void mouseLeavesHintsUntilTheStatusBar();
     void losingTheWindowRestoresTheIdleText();
+    void hintsAreAccessibleDescriptions_data();
+    void hintsAreAccessibleDescriptions();
+    void driveListIsNamedForWhatItChooses();
+    void previewIsReadableInAnyTheme_data();
+    void previewIsReadableInAnyTheme();
+    void popupsKeepTheHint_data();
+    void popupsKeepTheHint();
     void menuEntriesLeaveTheStatusBarAlone();
     void exitKeepsOtherWindowsAlive_data();
     void exitKeepsOtherWindowsAlive();
@@ -164,7 +178,14 @@ void tst_frmMain::controls()
     QWidget* w = m_main->findChild<QWidget*>(name);
     QVERIFY(w);
     QCOMPARE(w->parentWidget()->objectName(), parentName);
-    QCOMPARE(w->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+    // At its place in the design, in proportion to the window: across exactly; down within
+    // the few pixels that frames grow under their captions and the drive list to its font.
+    const qreal scale = m_main->centralWidget()->width() / (9630 / 15.0);
+    auto near = [](int actual, qreal expected, int slack) { return qAbs(actual - expected) <= slack; };
+    const QRect g = w->geometry();
+    QVERIFY2(near(g.x(), twips.x() * scale / 15, 1) && near(g.width(), twips.width() * scale / 15, 1) &&
+                 near(g.y(), twips.y() * scale / 15, 6) && near(g.height(), twips.height() * scale / 15, 8),
+             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())));
     QCOMPARE(w->accessibleName(), caption);
     if (auto* b = qobject_cast<QAbstractButton*>(w))
         QCOMPARE(b->text(), caption);
@@ -383,6 +404,147 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText()
     QCOMPARE(m_main->statusText(), T::IdleStatus);
 }
 
+void tst_frmMain::hintsAreAccessibleDescriptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description"); // what the mouse's hint says, else the focus's
+    QTest::newRow("btnNew") << "btnNew"
+                            << "選択したﾌｫﾙﾀﾞにWSHﾌｧｲﾙを新規作成し編集をします";
+    QTest::newRow("btnEdit") << "btnEdit"
+                             << "選択したﾌｧｲﾙを編集します";
+    QTest::newRow("btnRun") << "btnRun"
+                            << "選択したﾌｧｲﾙを実行します";
+    QTest::newRow("btnEncode") << "btnEncode"
+                               << "スクリプトファイルのエンコードを実行します";
+    QTest::newRow("btnOption") << "btnOption"
+                               << "ｵﾌﾟｼｮﾝの設定をします";
+    QTest::newRow("cWSC") << "cWSC"
+                          << "GUI版のWSCRIPT.EXEをインタープリタに使います";
+    QTest::newRow("cCsc") << "cCsc"
+                          << "コマンドライン版のCSCRIPT.EXEをインタープリタに使います";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "VBS、JScript、PerlScriptのどれかを選択してください";
+    QTest::newRow("fldDrive") << "fldDrive"
+                              << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
+    QTest::newRow("fldDir") << "fldDir"
+                            << "スクリプトファイルのあるフォルダを選択します";
+    QTest::newRow("fldFileList") << "fldFileList"
+                                 << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
+    QTest::newRow("fldViewSrc") << "fldViewSrc"
+                                << "ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます";
+    QTest::newRow("a kind button has none") << "selJS"
+                                            << "";
+}
+
+// What a screen reader reads out, not only what the widget holds.
+void tst_frmMain::hintsAreAccessibleDescriptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(m_main->findChild<QWidget*>(name));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Description), description);
+}
+
+void tst_frmMain::driveListIsNamedForWhatItChooses()
+{
+    showMain();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child("fldDrive"));
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::ComboBox);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("ドライブ"));
+    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("/"));
+    // Its own actions still open the list.
+    QVERIFY(a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    auto* list = child<QComboBox>("fldDrive");
+    QTRY_VERIFY(list->view()->isVisible());
+    QVERIFY(a->state().expanded);
+    list->hidePopup();
+    // The other lists, for comparison: named the same way.
+    QCOMPARE(QAccessible::queryAccessibleInterface(child("fldDir"))->text(QAccessible::Name),
+             QStringLiteral("フォルダ"));
+}
+
+void tst_frmMain::previewIsReadableInAnyTheme_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light theme") << false;
+    QTest::newRow("dark theme") << true;
+}
+
+// The preview keeps the design's light grey, and so must keep dark text on it.
+void tst_frmMain::previewIsReadableInAnyTheme()
+{
+    QFETCH(bool, dark);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    delete m_main;
+    m_main = new frmMain(services(m_fakes));
+    showMain();
+    auto* preview = child<QPlainTextEdit>("fldViewSrc");
+    preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
+    const QImage shot = preview->viewport()->grab().toImage();
+    const QColor grey(224, 224, 224);
+    QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
+    const QColor text = ink(shot, grey);
+    QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
+}
+
+void tst_frmMain::popupsKeepTheHint_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("popup"); // a menu of the menu bar, or "drop-down"
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("the File menu over 実 行") << "btnRun"
+                                              << "mnuFile"
+                                              << "選択したﾌｧｲﾙを実行します";
+    QTest::newRow("the Help menu over the file list") << "fldFileList"
+                                                      << "mnuHelp"
+                                                      << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
+    QTest::newRow("the drive list's own drop-down") << "fldDrive"
+                                                    << "drop-down"
+                                                    << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
+}
+
+// The control keeps the focus while a popup is open, and so its hint.
+void tst_frmMain::popupsKeepTheHint()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, popup);
+    QFETCH(QString, hint);
+    showMain();
+    QWidget* w = m_main->findChild<QWidget*>(control);
+    w->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_main->statusText(), hint);
+    QWidget* shown = nullptr;
+    if (popup == QLatin1String("drop-down")) {
+        auto* list = qobject_cast<QComboBox*>(w);
+        list->showPopup();
+        shown = list->view()->window();
+    } else {
+        auto* menu = m_main->findChild<QMenu*>(popup);
+        m_main->menuBar()->setActiveAction(menu->menuAction());
+        shown = menu;
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    QTRY_COMPARE(QApplication::activePopupWidget(), shown);
+    QCOMPARE(m_main->statusText(), hint);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!shown->isVisible());
+    QCOMPARE(m_main->statusText(), hint);
+    // A menu closed by its key leaves the menu bar ready for the keyboard; one more leaves it.
+    if (QApplication::focusWidget() == m_main->menuBar())
+        QTest::keyClick(m_main->menuBar(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), w);
+    QCOMPARE(m_main->statusText(), hint);
+    // Leaving the control for another is a real loss.
+    m_main->findChild<QWidget*>("selVBS")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_main->statusText(), T::IdleStatus);
+}
+
 void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
 {
     showMain();
@@ -481,6 +643,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the suite outlives the windows it closes
+    installInterfaceFonts();
     tst_frmMain t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -1,4 +1,5 @@
 #include "Fakes.h"
+#include "Fonts.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -12,6 +13,7 @@
 class tst_frmSplash : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { installInterfaceFonts(); }
     void init();
     void cleanup();
     void looksAsDesigned_data();
