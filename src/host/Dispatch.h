@@ -63,9 +63,9 @@ public:
     {
     }
     unsigned count() const { return m_p ? m_p->cArgs - m_p->cNamedArgs : 0; }
-    bool has(unsigned i) const;              // given, and not a left-out optional argument
-    std::wstring text(unsigned i) const;     // as the script's own conversion would give it
-    long number(unsigned i) const;           // a whole number
+    bool has(unsigned i) const;          // given, and not a left-out optional argument
+    std::wstring text(unsigned i) const; // as the script's own conversion would give it
+    long number(unsigned i) const;       // a whole number
     VARIANT& raw(unsigned i) const;
     VARIANT& assigned() const; // for DISPATCH_PROPERTYPUT, the value assigned
 

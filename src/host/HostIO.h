@@ -50,8 +50,8 @@ private:
     bool m_console = false;
     bool m_unicode = false;
     bool m_eof = false;
-    std::string m_raw;    // bytes not yet decoded (an incomplete character)
-    std::wstring m_text;  // decoded, not yet read
+    std::string m_raw;   // bytes not yet decoded (an incomplete character)
+    std::wstring m_text; // decoded, not yet read
     long m_line = 1;
     long m_column = 1;
 };

@@ -59,9 +59,9 @@ std::wstring shownPath(const std::wstring& windowsPath)
 {
     using ToUnix = char*(__cdecl*)(const wchar_t*);
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto toUnix =
-        kernel ? reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
-               : nullptr;
+    const auto toUnix = kernel ? reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+                                     GetProcAddress(kernel, "wine_get_unix_file_name")))
+                               : nullptr;
     if (!toUnix)
         return windowsPath;
     char* unixPath = toUnix(windowsPath.c_str());
@@ -121,7 +121,8 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** info) override
+    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item,
+                                          ITypeInfo** info) override
     {
         if (item)
             *item = nullptr;
@@ -239,12 +240,18 @@ void Host::reportScriptError(const ErrorReport& report, Engine engine)
     // Wine's VBScript parser says no more than "failed" (E_FAIL) for every syntax error.
     if (e.compile && e.scode == E_FAIL)
         e.scode = HRESULT(0x800A03EA);
-    const std::wstring description = e.description.empty() ? errorText(e.scode) : e.description;
+    std::wstring description = e.description.empty() ? errorText(e.scode) : e.description;
     // The engines' own source names stand in for the host's; a script's own (Err.Raise) stays.
     std::wstring source = e.source;
-    if (source.empty() || source.find(L"VBScript") != std::wstring::npos ||
-        source.find(L"JScript") != std::wstring::npos)
+    const bool engineSource = source.empty() || source.find(L"VBScript") != std::wstring::npos ||
+                              source.find(L"JScript") != std::wstring::npos;
+    if (engineSource)
         source = errorSource(engine, e.scode, e.compile);
+    // Wine's engines speak Wine's language, which follows the code page Quillet picked for
+    // it; where that is not the user's, the host's own sentence for the number is used.
+    const bool wineJapanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    if (engineSource && wineJapanese != japanese() && !tableText(e.scode).empty())
+        description = tableText(e.scode);
     const unsigned long line = e.line + 1;
     const long character = e.character + 1;
     if (m_options.batch)
@@ -311,11 +318,11 @@ DWORD WINAPI Host::watchdog(void* p)
             const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
             DWORD mode = 0;
             if (GetConsoleMode(h, &mode))
-                WriteConsoleW(h, self->m_timeoutText.data(), static_cast<DWORD>(self->m_timeoutText.size()), &done,
-                              nullptr);
+                WriteConsoleW(h, self->m_timeoutText.data(), static_cast<DWORD>(self->m_timeoutText.size()),
+                              &done, nullptr);
             else
-                WriteFile(h, self->m_timeoutBytes.data(), static_cast<DWORD>(self->m_timeoutBytes.size()), &done,
-                          nullptr);
+                WriteFile(h, self->m_timeoutBytes.data(), static_cast<DWORD>(self->m_timeoutBytes.size()),
+                          &done, nullptr);
         }
     }
     TerminateProcess(GetCurrentProcess(), FailureCode);
@@ -385,8 +392,9 @@ int Host::run(const std::vector<std::wstring>& argv)
     if (readOk) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
-        readOk = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                                   got == bytes.size());
+        readOk =
+            bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                              got == bytes.size());
     }
     CloseHandle(file);
     if (!readOk)
@@ -459,8 +467,8 @@ int Host::run(const std::vector<std::wstring>& argv)
     startWatchdog();
 
     EXCEPINFO ei{};
-    const HRESULT hr =
-        parse->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, &ei);
+    const HRESULT hr = parse->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                              SCRIPTTEXT_ISVISIBLE, nullptr, &ei);
     SysFreeString(ei.bstrDescription);
     SysFreeString(ei.bstrSource);
     SysFreeString(ei.bstrHelpFile);

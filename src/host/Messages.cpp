@@ -20,7 +20,8 @@ const Entry Common[] = {
     {6, L"Overflow", L"オーバーフローしました。"},
     {7, L"Out of memory", L"メモリが不足しています。"},
     {9, L"Subscript out of range", L"インデックスが有効範囲にありません。"},
-    {10, L"This array is fixed or temporarily locked", L"この配列は固定されているか、一時的にロックされています。"},
+    {10, L"This array is fixed or temporarily locked",
+     L"この配列は固定されているか、一時的にロックされています。"},
     {11, L"Division by zero", L"0 で除算しました。"},
     {13, L"Type mismatch", L"型が一致しません。"},
     {14, L"Out of string space", L"文字列領域が不足しています。"},
@@ -49,7 +50,8 @@ const Entry Common[] = {
     {94, L"Invalid use of Null", L"Null の使い方が不正です。"},
     {322, L"Can't create necessary temporary file", L"必要な一時ファイルを作成できません。"},
     {424, L"Object required", L"オブジェクトがありません。"},
-    {429, L"ActiveX component can't create object", L"ActiveX コンポーネントはオブジェクトを作成できません。"},
+    {429, L"ActiveX component can't create object",
+     L"ActiveX コンポーネントはオブジェクトを作成できません。"},
     {430, L"Class doesn't support Automation", L"クラスはオートメーションをサポートしていません。"},
     {432, L"File name or class name not found during Automation operation",
      L"オートメーションの操作中にファイル名またはクラス名が見つかりませんでした。"},
@@ -218,8 +220,7 @@ const Entry JsOwn[] = {
     {5030, L"Array length must be assigned a finite positive number",
      L"配列の長さには有限の正の数を代入してください。"},
     {5031, L"Array object expected", L"配列オブジェクトがありません。"},
-    {5034, L"Circular reference in value argument not supported",
-     L"値の引数に循環参照があります。"},
+    {5034, L"Circular reference in value argument not supported", L"値の引数に循環参照があります。"},
     {5038, L"Argument list too large to apply", L"引数リストが大きすぎます。"},
     {5039, L"Redeclaration of const property", L"定数が再宣言されました。"},
 };
@@ -299,7 +300,7 @@ HRESULT shownCode(HRESULT hr)
     return n ? HRESULT(0x800A0000u | n) : hr;
 }
 
-std::wstring errorText(HRESULT hr)
+std::wstring tableText(HRESULT hr)
 {
     const unsigned n = errorNumber(hr);
     if (n) {
@@ -310,15 +311,23 @@ std::wstring errorText(HRESULT hr)
         if (const Entry* e = lookup(JsOwn, n))
             return pick(e);
     }
+    return {};
+}
+
+std::wstring errorText(HRESULT hr)
+{
+    if (std::wstring t = tableText(hr); !t.empty())
+        return t;
     if (hr == E_FAIL)
         return g_japanese ? L"スクリプトの実行中にエラーが発生しました。" : L"The script failed to run";
     if (hr == HRESULT(0x80070006))
         return text(Text::NoConsole);
     wchar_t* buffer = nullptr;
-    const DWORD lang = g_japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) : MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT);
-    if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), lang, reinterpret_cast<wchar_t*>(&buffer), 0,
-                       nullptr) &&
+    const DWORD lang =
+        g_japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) : MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT);
+    if (FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(hr), lang, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr) &&
         buffer) {
         std::wstring s(buffer);
         LocalFree(buffer);
@@ -388,7 +397,8 @@ std::wstring text(Text t)
         return ja ? L"Quillet Script Host バージョン 5.812\nCopyright (C) 2026 Quillet Project\n"
                   : L"Quillet Script Host Version 5.812\nCopyright (C) 2026 Quillet Project\n";
     case Text::Usage:
-        return ja ? L"使い方: CScript [ホストのオプション...] スクリプト名 [スクリプトのオプションと引数...]\n\n"
+        return ja ? L"使い方: CScript [ホストのオプション...] スクリプト名 "
+                    L"[スクリプトのオプションと引数...]\n\n"
                     L"ホストのオプション:\n"
                     L" //B         バッチ モード: スクリプトのエラーとメッセージを表示しません\n"
                     L" //E:engine  スクリプトの実行にエンジンを使います (VBScript, JScript, JScript.Encode)\n"

@@ -20,6 +20,8 @@ void setJapanese(bool on); // decided once at start (see HostMain)
 unsigned errorNumber(HRESULT hr);
 // The code the error box shows: the engines' own form 800Annnn where there is one.
 HRESULT shownCode(HRESULT hr);
+// The host's own sentence for `hr`, or empty where its table has none.
+std::wstring tableText(HRESULT hr);
 // A sentence for `hr`, never empty.
 std::wstring errorText(HRESULT hr);
 // "VBScript runtime error" and the like.
@@ -27,27 +29,27 @@ std::wstring errorSource(Engine engine, HRESULT hr, bool compile);
 
 // Texts with one or two %s, filled by `fill`.
 enum class Text {
-    BoxTitle,        // the error box's and every message box's title
-    BoxScript,       // labels of the error box
+    BoxTitle,  // the error box's and every message box's title
+    BoxScript, // labels of the error box
     BoxLine,
     BoxChar,
     BoxError,
     BoxCode,
     BoxSource,
-    NoScriptFile,    // %s: the path
+    NoScriptFile, // %s: the path
     UnreadableScript,
-    NoEngineForExt,  // %s: the extension
-    NoEngine,        // %s: the engine name
-    EngineFailed,    // %s: the engine name
-    UnknownOption,   // %s: the switch
-    BadTimeout,      // %s: the switch
-    EncodedVbs,      // .vbe cannot run yet
-    Timeout,         // %s: the script
+    NoEngineForExt, // %s: the extension
+    NoEngine,       // %s: the engine name
+    EngineFailed,   // %s: the engine name
+    UnknownOption,  // %s: the switch
+    BadTimeout,     // %s: the switch
+    EncodedVbs,     // .vbe cannot run yet
+    Timeout,        // %s: the script
     Logo,
     Usage,
-    CreateFailed,    // %s: the ProgID
-    GetFailed,       // %s: the name
-    NoConsole,       // StdIn/StdOut/StdErr in the GUI host
+    CreateFailed, // %s: the ProgID
+    GetFailed,    // %s: the name
+    NoConsole,    // StdIn/StdOut/StdErr in the GUI host
     EventsUnsupported,
     UnknownError,
 };

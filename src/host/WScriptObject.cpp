@@ -106,7 +106,8 @@ void returnCollection(IDispatch* collection, const Args& args, VARIANT* result)
     VariantCopy(&index, &args.raw(0));
     DISPPARAMS one{&index, nullptr, 1, 0};
     EXCEPINFO ei{};
-    const HRESULT hr = collection->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, result, &ei, nullptr);
+    const HRESULT hr =
+        collection->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, result, &ei, nullptr);
     collection->Release();
     const std::wstring description = ei.bstrDescription ? ei.bstrDescription : L"";
     SysFreeString(ei.bstrDescription);
@@ -151,17 +152,19 @@ public:
 protected:
     const std::vector<Member>& members() const override
     {
-        static const std::vector<Member> all{{L"Item", DISPID_VALUE},   {L"Count", IdCount},
-                                             {L"length", IdLength},     {L"Named", IdNamed},
-                                             {L"Unnamed", IdUnnamed},   {L"ShowUsage", IdShowUsage},
+        static const std::vector<Member> all{{L"Item", DISPID_VALUE},      {L"Count", IdCount},
+                                             {L"length", IdLength},        {L"Named", IdNamed},
+                                             {L"Unnamed", IdUnnamed},      {L"ShowUsage", IdShowUsage},
                                              {L"_NewEnum", DISPID_NEWENUM}};
         static const std::vector<Member> named{{L"Item", DISPID_VALUE},
                                                {L"Count", IdCount},
                                                {L"length", IdLength},
                                                {L"Exists", IdExists},
                                                {L"_NewEnum", DISPID_NEWENUM}};
-        static const std::vector<Member> unnamed{
-            {L"Item", DISPID_VALUE}, {L"Count", IdCount}, {L"length", IdLength}, {L"_NewEnum", DISPID_NEWENUM}};
+        static const std::vector<Member> unnamed{{L"Item", DISPID_VALUE},
+                                                 {L"Count", IdCount},
+                                                 {L"length", IdLength},
+                                                 {L"_NewEnum", DISPID_NEWENUM}};
         return m_kind == Kind::All ? all : m_kind == Kind::Named ? named : unnamed;
     }
 
@@ -554,7 +557,8 @@ private:
                     u->Release();
                 }
             } else if (SUCCEEDED(hr)) {
-                hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&d));
+                hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
+                                      reinterpret_cast<void**>(&d));
                 IPersistFile* pf = nullptr;
                 if (SUCCEEDED(hr) &&
                     SUCCEEDED(hr = d->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf)))) {
@@ -568,7 +572,8 @@ private:
         if (FAILED(hr) || !d) {
             if (d)
                 d->Release();
-            throw ScriptError{FAILED(hr) ? hr : E_FAIL, fill(Text::GetFailed, progId.empty() ? path : progId)};
+            throw ScriptError{FAILED(hr) ? hr : E_FAIL,
+                              fill(Text::GetFailed, progId.empty() ? path : progId)};
         }
         VariantClear(result);
         V_VT(result) = VT_DISPATCH;
@@ -578,10 +583,28 @@ private:
     HostContext& m_c;
 };
 
+// A Linux path ("/tmp/boxes") as Wine's programs take it.
+std::wstring windowsPath(const std::wstring& path)
+{
+    if (path.empty() || path[0] != L'/')
+        return path;
+    using ToDos = wchar_t*(__cdecl*)(const char*);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto toDos = kernel ? reinterpret_cast<ToDos>(
+                                    reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")))
+                              : nullptr;
+    wchar_t* dos = toDos ? toDos(toUtf8(path).c_str()) : nullptr;
+    if (!dos)
+        return path;
+    std::wstring w(dos);
+    HeapFree(GetProcessHeap(), 0, dos);
+    return w;
+}
+
 void appendUtf8(const std::wstring& path, const std::wstring& text)
 {
-    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileW(windowsPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     const std::string bytes = toUtf8(text);
@@ -594,6 +617,7 @@ void appendUtf8(const std::wstring& path, const std::wstring& text)
 
 int messageBox(const std::wstring& text, UINT flags)
 {
+    // Tests read back what the box would show, since nobody is there to click it.
     wchar_t hook[MAX_PATH + 1];
     const DWORD n = GetEnvironmentVariableW(L"QUILLET_HOST_BOXES", hook, MAX_PATH);
     if (n > 0 && n < MAX_PATH) {

@@ -14,7 +14,8 @@ int main()
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     char buffer[256];
     DWORD got = 0;
-    while (in && in != INVALID_HANDLE_VALUE && ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    while (in && in != INVALID_HANDLE_VALUE && ReadFile(in, buffer, sizeof buffer, &got, nullptr) &&
+           got > 0) {
     }
     return 0;
 }

@@ -17,7 +17,8 @@ public:
     // `holdProgram`: the helper that keeps the console host's terminal open; by default
     // the one beside this executable or in the installed libexec folder.
     // `hostFolder`: where Quillet's script hosts are; by default beside the helper.
-    explicit PosixLauncher(QString holdProgram = defaultHoldProgram(), QString hostFolder = defaultHostFolder());
+    explicit PosixLauncher(QString holdProgram = defaultHoldProgram(),
+                           QString hostFolder = defaultHostFolder());
 
     LaunchResult Shell(const QString& commandLine, int windowStyle) override;
 

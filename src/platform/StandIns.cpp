@@ -48,7 +48,6 @@ QString wholeRestAsPath(const QString& rest)
     return s;
 }
 
-
 // A script host's arguments with the script itself in Wine's form; host switches ("//B")
 // before it stay as they are.
 QStringList hostArguments(const QString& rest)
@@ -117,9 +116,12 @@ Launch scriptHost(const QString& name, const QString& rest, bool gui, const Cont
         QStringList env;
         if (!c.currentLocale.isEmpty())
             env << QStringLiteral("QUILLET_LANG=") + c.currentLocale;
-        return {perl, QStringList{runner, gui ? QStringLiteral("--gui") : QStringLiteral("--console")} + typed, env};
+        return {perl,
+                QStringList{runner, gui ? QStringLiteral("--gui") : QStringLiteral("--console")} + typed,
+                env};
     }
-    const QString host = c.hostFolder + (gui ? QStringLiteral("/wscript.exe") : QStringLiteral("/cscript.exe"));
+    const QString host =
+        c.hostFolder + (gui ? QStringLiteral("/wscript.exe") : QStringLiteral("/cscript.exe"));
     if (!QFileInfo(host).isFile()) {
         *reason = NotInstalled.arg(name, host);
         return {};
@@ -196,7 +198,8 @@ QStringList wineEnvironment(const Context& c)
     // under a Japanese locale; the host still speaks the user's language.
     if (!c.japaneseLocale.isEmpty() && !c.currentLocale.startsWith(QStringLiteral("ja"))) {
         env << QStringLiteral("LC_ALL=") + c.japaneseLocale;
-        env << QStringLiteral("QUILLET_LANG=") + (c.currentLocale.isEmpty() ? QStringLiteral("C") : c.currentLocale);
+        env << QStringLiteral("QUILLET_LANG=") +
+                   (c.currentLocale.isEmpty() ? QStringLiteral("C") : c.currentLocale);
     }
     // Programs that Wine starts in turn use the same loader.
     if (!c.wineLoader.isEmpty())

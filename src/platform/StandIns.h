@@ -4,9 +4,9 @@
 #include <QStringList>
 
 // What this system runs in place of a Windows program it does not have: Quillet's own
-// script host under Wine (PerlScript under perl), the console host in a terminal window, notepad.exe as the desktop's text
-// editor, hh.exe as a CHM viewer, MSINFO32.EXE as a system-information program, the
-// internet shortcut handler as xdg-open, and any other *.exe under Wine.
+// script host under Wine (PerlScript under perl), the console host in a terminal window, notepad.exe as the
+// desktop's text editor, hh.exe as a CHM viewer, MSINFO32.EXE as a system-information program, the internet
+// shortcut handler as xdg-open, and any other *.exe under Wine.
 namespace StandIns {
 
 struct Launch {
