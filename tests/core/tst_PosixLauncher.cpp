@@ -53,9 +53,12 @@ void tst_PosixLauncher::initTestCase()
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     // The stand-ins, each the first of its kind that the table looks for.
     for (const char* name :
-         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "xchm", "gnome-text-editor"})
+         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "xchm", "gnome-text-editor", "perl"})
         QVERIFY(!installFake(m_dir.path() + QStringLiteral("/standins"), QLatin1String(name)).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/hold"), QStringLiteral("quillet-hold")).isEmpty());
+    // Quillet's script hosts and PerlScript runner, as installed beside the helper.
+    for (const char* name : {"cscript.exe", "wscript.exe", "quillet-pls"})
+        QVERIFY(!installFake(m_dir.path() + QStringLiteral("/host"), QLatin1String(name)).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/exact"), QStringLiteral("notepad.exe")).isEmpty());
     QDir().mkpath(m_dir.path() + QStringLiteral("/empty"));
     QDir().mkpath(m_dir.path() + QStringLiteral("/enc dir"));
@@ -156,21 +159,32 @@ void tst_PosixLauncher::standInsGetTheWindowsLine_data()
     QTest::addColumn<QString>("fake");
     QTest::addColumn<QStringList>("argv"); // %1: the test's folder, %2: its Wine form
 
-    QTest::newRow("GUI host: the script in Wine's form, arguments as typed")
+    QTest::newRow("GUI host: Quillet's, the script in Wine's form, arguments as typed")
         << "WSCRIPT.EXE \"%1/my scripts/a.vbs\" /x 1"
-        << "wine" << QStringList{"wscript.exe", "%2\\my scripts\\a.vbs", "/x", "1"};
+        << "wine" << QStringList{"%1/host/wscript.exe", "%2\\my scripts\\a.vbs", "/x", "1"};
     QTest::newRow("host named in lower case") << "wscript.exe \"%1/a.vbs\""
-                                              << "wine" << QStringList{"wscript.exe", "%2\\a.vbs"};
+                                              << "wine" << QStringList{"%1/host/wscript.exe", "%2\\a.vbs"};
     QTest::newRow("host switches stay, the script after them converted")
         << "WSCRIPT.EXE //B \"%1/a.vbs\" //x"
-        << "wine" << QStringList{"wscript.exe", "//B", "%2\\a.vbs", "//x"};
+        << "wine" << QStringList{"%1/host/wscript.exe", "//B", "%2\\a.vbs", "//x"};
     QTest::newRow("script at the root") << "WSCRIPT.EXE \"//a.vbs\""
-                                        << "wine" << QStringList{"wscript.exe", "Z:\\a.vbs"};
+                                        << "wine" << QStringList{"%1/host/wscript.exe", "Z:\\a.vbs"};
     QTest::newRow("console host in a terminal that waits for a key")
         << "CSCRIPT.EXE \"%1/a.vbs\" -t 5"
         << "x-terminal-emulator"
-        << QStringList{"-e", "%1/hold/quillet-hold", "%1/standins/wine", "cscript.exe", "%2\\a.vbs", "-t",
-                       "5"};
+        << QStringList{
+               "-e", "%1/hold/quillet-hold", "%1/standins/wine", "%1/host/cscript.exe", "%2\\a.vbs", "-t",
+               "5"};
+    QTest::newRow("PerlScript with the GUI host: perl, the path as it is")
+        << "WSCRIPT.EXE //nologo \"%1/my scripts/a.PLS\" /k:v \"a b\""
+        << "perl"
+        << QStringList{"%1/host/quillet-pls", "--gui", "//nologo", "%1/my scripts/a.PLS", "/k:v", "a b"};
+    QTest::newRow("PerlScript with the console host, in the terminal")
+        << "CSCRIPT.EXE \"%1/a.pls\""
+        << "x-terminal-emulator"
+        << QStringList{
+               "-e",      "%1/hold/quillet-hold", "%1/standins/perl", "%1/host/quillet-pls", "--console",
+               "%1/a.pls"};
     QTest::newRow("notepad takes the whole rest as one file")
         << "notepad.exe %1/my scripts/a b.vbs"
         << "gnome-text-editor" << QStringList{"%1/my scripts/a b.vbs"};
@@ -199,7 +213,7 @@ void tst_PosixLauncher::standInsGetTheWindowsLine()
     for (QString& a : argv)
         a = a.replace(QStringLiteral("%1"), dir).replace(QStringLiteral("%2"), wineDir);
     usePath({dir + QStringLiteral("/standins"), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
-    PosixLauncher launcher(dir + QStringLiteral("/hold/quillet-hold"));
+    PosixLauncher launcher(dir + QStringLiteral("/hold/quillet-hold"), dir + QStringLiteral("/host"));
     const LaunchResult r = launcher.Shell(line.replace(QStringLiteral("%1"), dir), 1);
     QVERIFY2(r.pid > 0, qPrintable(r.reason));
     QCOMPARE(waitForArgv(dir + QStringLiteral("/standins/") + fake), argv);
@@ -237,6 +251,9 @@ void tst_PosixLauncher::missingStandInsAreReported_data()
     QTest::newRow("an .exe path that is not there") << "\"/nowhere/screnc.exe\" a"
                                                     << "standins"
                                                     << "見つかりません";
+    QTest::newRow("no perl for PerlScript") << "WSCRIPT.EXE \"/a.pls\""
+                                            << "empty"
+                                            << "(perl)";
 }
 
 void tst_PosixLauncher::missingStandInsAreReported()
@@ -245,7 +262,8 @@ void tst_PosixLauncher::missingStandInsAreReported()
     QFETCH(QString, path);
     QFETCH(QString, reason);
     usePath({m_dir.path() + u'/' + path});
-    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"));
+    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"),
+                           m_dir.path() + QStringLiteral("/host"));
     const LaunchResult r = launcher.Shell(line, 1);
     QCOMPARE(r.pid, 0);
     QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
@@ -259,9 +277,9 @@ void tst_PosixLauncher::wineEnvironment_data()
     QTest::addColumn<bool>("userSetWine");
     QTest::addColumn<QStringList>("env");
     const QStringList quiet{"WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
-    QTest::newRow("Japanese locale installed")
+    QTest::newRow("Japanese locale installed: the user's language passed on")
         << "ja_JP.UTF-8"
-        << "C.UTF-8" << false << quiet + QStringList{"LC_ALL=ja_JP.UTF-8"};
+        << "C.UTF-8" << false << quiet + QStringList{"LC_ALL=ja_JP.UTF-8", "QUILLET_LANG=C.UTF-8"};
     QTest::newRow("already Japanese") << "ja_JP.UTF-8"
                                       << "ja_JP.UTF-8" << false << quiet;
     QTest::newRow("none installed") << QString() << "en_US.UTF-8" << false << quiet;
@@ -276,6 +294,7 @@ void tst_PosixLauncher::wineEnvironment()
     QFETCH(QStringList, env);
     usePath({m_dir.path() + QStringLiteral("/standins")});
     StandIns::Context c;
+    c.hostFolder = m_dir.path() + QStringLiteral("/host");
     c.japaneseLocale = japanese;
     c.currentLocale = current;
     c.hasWineDebug = c.hasWineDllOverrides = userSetWine;

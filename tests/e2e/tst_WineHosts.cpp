@@ -15,16 +15,16 @@
 
 namespace T = frmMainText;
 
-// Scripts run for real: the run action's command line, the real launcher and Wine's own
-// script hosts. The console host's terminal is a stand-in that keeps what it shows in a
-// file; the GUI host's script writes a file of its own. (Wine 8's VBScript cannot enumerate
-// WScript.Arguments with For Each, so the scripts count through them.)
+// Scripts run for real: the run action's command line, the real launcher and Quillet's own
+// script host under Wine. The console host's terminal is a stand-in that keeps what it
+// shows in a file; the GUI host's script writes a file of its own.
 class tst_WineHosts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
     void consoleHost_data();
     void consoleHost();
+    void consoleHostError();
     void guiHost();
     void encoderUnderWine();
 
@@ -32,7 +32,6 @@ private:
     void runScript(const QString& host, const QString& script, const QString& answer);
     QTemporaryDir m_dir;
     QString m_scripts;
-    bool m_japanese = false;
 };
 
 namespace {
@@ -73,12 +72,12 @@ void tst_WineHosts::initTestCase()
     if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
         QSKIP("Wine is not installed (apt-get install wine): the scripts cannot run for real here");
     QVERIFY(m_dir.isValid());
-    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr))) {
+    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr)))
         freelocale(l);
-        m_japanese = true;
-    } else {
-        qWarning("No Japanese locale: Wine reads the scripts in another code page; ASCII output only");
-    }
+    else
+        QSKIP("No ja_JP.UTF-8 locale (scripts/deps adds it): the host's Japanese messages cannot show");
+    // The user's own locale: the host speaks Japanese.
+    qputenv("LC_ALL", "ja_JP.UTF-8");
     // One Wine prefix for every run of the suite: making one takes many seconds.
     qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
     qunsetenv("WINEDEBUG");
@@ -140,19 +139,35 @@ void tst_WineHosts::consoleHost()
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray shown = f.readAll();
-    // Wine writes to a file in the console's code page, 932 under a Japanese locale.
-    const QByteArray expected = m_japanese ? cp932(QStringLiteral("こんにちは 3 [x] [a b] [$(id)]"))
-                                           : QByteArray(" 3 [x] [a b] [$(id)]");
+    // The host writes UTF-8 to anything that is not a console, whatever the locale.
+    const QByteArray expected = QStringLiteral("こんにちは 3 [x] [a b] [$(id)]").toUtf8();
     QVERIFY2(shown.contains(expected), shown.constData());
     QVERIFY2(QString::fromUtf8(shown).contains(QStringLiteral("続行するには何かキーを押してください")),
              shown.constData());
+}
+
+// What the user reads in the terminal window: the error with its line, and the exit code.
+void tst_WineHosts::consoleHostError()
+{
+    const QString out = m_dir.path() + QStringLiteral("/term/x-terminal-emulator.out");
+    QFile::remove(out);
+    const QString path = m_scripts + QStringLiteral("/bad.vbs");
+    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("x = 1 / 0"))));
+    runScript(QStringLiteral("CSCRIPT.EXE"), path, QStringLiteral("No CommLine"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(out); }, 180000), "the console host never ended");
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString shown = QString::fromUtf8(f.readAll());
+    QVERIFY2(shown.contains(path + QStringLiteral("(3, 1) VBScript 実行時エラー: 0 で除算しました。\n")),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("プログラムは終了コード 1 で終了しました。")), qPrintable(shown));
 }
 
 void tst_WineHosts::guiHost()
 {
     const QString out = m_scripts + QStringLiteral("/gui.out");
     runScript(QStringLiteral("WSCRIPT.EXE"), m_scripts + QStringLiteral("/gui.vbs"), QStringLiteral("p q"));
-    const QString expected = m_japanese ? QStringLiteral("こんにちは 2") : QStringLiteral(" 2");
+    const QString expected = QStringLiteral("こんにちは 2");
     QTRY_VERIFY2_WITH_TIMEOUT(utf16File(out).endsWith(expected), "the GUI host wrote nothing", 180000);
 }
 
