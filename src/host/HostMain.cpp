@@ -7,6 +7,7 @@
 #include "HostOptions.h"
 #include "Messages.h"
 #include "WScriptObject.h"
+#include "WinePrefix.h"
 
 #include <activscp.h>
 #include <objbase.h>
@@ -513,6 +514,7 @@ int main()
     LocalFree(wargv);
 
     setJapanese(userIsJapanese());
+    ensureJapaneseDialogFont();
     OleInitialize(nullptr);
     int code = 0;
     {

@@ -3,10 +3,13 @@
 // input closes, which happens when Quillet ends, however it ends; Wine then shuts its
 // services down as usual.
 
+#include "WinePrefix.h"
+
 #include <windows.h>
 
 int main()
 {
+    host::ensureJapaneseDialogFont();
     // Brought into memory now, so that the first run does not read them from disk.
     LoadLibraryW(L"vbscript.dll");
     LoadLibraryW(L"jscript.dll");

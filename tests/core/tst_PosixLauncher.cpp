@@ -1,5 +1,6 @@
 #include "FakePrograms.h"
 #include "PosixLauncher.h"
+#include "ProcessTree.h"
 #include "StandIns.h"
 
 #include <QDir>
@@ -27,6 +28,9 @@ private Q_SLOTS:
     void wineEnvironment();
     void holdKeepsTheWindowUntilAKey_data();
     void holdKeepsTheWindowUntilAKey();
+    void hostLooksStarted_data();
+    void hostLooksStarted();
+    void processTreeFindsGrandchildren();
 
 private:
     void usePath(const QStringList& folders);
@@ -334,6 +338,39 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
     const QByteArray out = p.readAllStandardOutput();
     QVERIFY2(out.startsWith(output), out.constData());
     QVERIFY(QString::fromUtf8(out).contains(QStringLiteral("続行するには何かキーを押してください")));
+}
+
+void tst_PosixLauncher::hostLooksStarted_data()
+{
+    QTest::addColumn<QString>("cmdline"); // "|" for the NULs between the arguments
+    QTest::addColumn<bool>("started");
+    QTest::newRow("Wine's loader, before it loaded the host")
+        << "/usr/lib/wine/wine64|/usr/libexec/quillet/wscript.exe|Z:\\a.vbs|" << false;
+    QTest::newRow("the host, once Wine loaded it") << "/usr/libexec/quillet/wscript.exe|Z:\\a.vbs|" << true;
+    QTest::newRow("a program Wine names in its own form") << "C:\\windows\\system32\\CSCRIPT.EXE|" << true;
+    QTest::newRow("the PerlScript runner") << "/usr/bin/perl|/usr/libexec/quillet/quillet-pls|--gui|" << true;
+    QTest::newRow("a terminal") << "/usr/bin/xterm|-e|" << false;
+    QTest::newRow("nothing") << "" << false;
+}
+
+void tst_PosixLauncher::hostLooksStarted()
+{
+    QFETCH(QString, cmdline);
+    QFETCH(bool, started);
+    QCOMPARE(ProcessTree::looksStarted(cmdline.toUtf8().replace('|', '\0')), started);
+}
+
+// The console host runs two levels below the terminal that Quillet starts.
+void tst_PosixLauncher::processTreeFindsGrandchildren()
+{
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30 & sleep 30 & wait")});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE(ProcessTree::withDescendants(p.processId()).size(), 3);
+    QVERIFY(!ProcessTree::hostUp(p.processId()));
+    p.kill();
+    p.waitForFinished();
+    QVERIFY(ProcessTree::hostUp(p.processId())); // gone: nothing left to wait for
 }
 
 QTEST_GUILESS_MAIN(tst_PosixLauncher)

@@ -1,6 +1,8 @@
 #include "Fakes.h"
 #include "PosixLauncher.h"
+#include "ProcessTree.h"
 #include "ScriptActions.h"
+#include "WineWarmer.h"
 #include "frmMainTexts.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
 #include <locale.h>
 
 namespace T = frmMainText;
@@ -27,6 +30,8 @@ private Q_SLOTS:
     void consoleHostError();
     void guiHost();
     void encoderUnderWine();
+    void hostIsSeenStarting();
+    void warmerEndsWithQuillet();
 
 private:
     void runScript(const QString& host, const QString& script, const QString& answer);
@@ -201,6 +206,41 @@ void tst_WineHosts::encoderUnderWine()
     const QString out = source + QStringLiteral(".out");
     QTRY_COMPARE_WITH_TIMEOUT(
         utf16File(out), QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")), 180000);
+}
+
+// The busy cursor waits for this: the GUI host's process, as Wine names it once loaded.
+void tst_WineHosts::hostIsSeenStarting()
+{
+    const QString path = m_scripts + QStringLiteral("/sleep.vbs");
+    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("WScript.Sleep 20000"))));
+    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
+    const LaunchResult r = launcher.Shell(QStringLiteral("WSCRIPT.EXE \"%1\"").arg(path), 1);
+    QVERIFY2(r.pid > 0, qPrintable(r.reason));
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessTree::hostUp(r.pid), 60000);
+    QVERIFY(QFile::exists(QStringLiteral("/proc/%1").arg(r.pid))); // up, not ended
+    ::kill(static_cast<pid_t>(r.pid), SIGKILL);
+}
+
+// The helper that keeps Wine started ends with Quillet and leaves no process behind.
+void tst_WineHosts::warmerEndsWithQuillet()
+{
+    auto helperPids = [] {
+        QList<qint64> found;
+        for (qint64 pid : ProcessTree::withDescendants(QCoreApplication::applicationPid()))
+            if (pid != QCoreApplication::applicationPid())
+                found.append(pid);
+        return found;
+    };
+    QList<qint64> started;
+    {
+        WineWarmer warmer(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet"));
+        QVERIFY(warmer.start());
+        started = helperPids();
+        QVERIFY(!started.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessTree::hostUp(started.front()), 60000);
+    }
+    for (qint64 pid : started)
+        QVERIFY2(!QFile::exists(QStringLiteral("/proc/%1").arg(pid)), "the helper outlived its owner");
 }
 
 QTEST_GUILESS_MAIN(tst_WineHosts)
