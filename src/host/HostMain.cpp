@@ -260,11 +260,12 @@ void Host::reportScriptError(const ErrorReport& report, Engine engine)
     if (Gui) {
         wchar_t code[16];
         wsprintfW(code, L"%08X", static_cast<unsigned>(shownCode(e.scode)));
-        const std::wstring box = text(Text::BoxScript) + L"\t" + m_shownPath + L"\n" + text(Text::BoxLine) +
-                                 L"\t" + std::to_wstring(line) + L"\n" + text(Text::BoxChar) + L"\t" +
-                                 std::to_wstring(character) + L"\n" + text(Text::BoxError) + L"\t" +
-                                 description + L"\n" + text(Text::BoxCode) + L"\t" + code + L"\n" +
-                                 text(Text::BoxSource) + L" \t" + source;
+        // One blank after each label: Wine's tab stops do not line the values up.
+        const std::wstring box = text(Text::BoxScript) + L" " + m_shownPath + L"\n" + text(Text::BoxLine) +
+                                 L" " + std::to_wstring(line) + L"\n" + text(Text::BoxChar) + L" " +
+                                 std::to_wstring(character) + L"\n" + text(Text::BoxError) + L" " +
+                                 description + L"\n" + text(Text::BoxCode) + L" " + code + L"\n" +
+                                 text(Text::BoxSource) + L" " + source;
         messageBox(box, MB_OK | MB_ICONERROR);
         return;
     }

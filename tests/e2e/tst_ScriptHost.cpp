@@ -32,6 +32,7 @@ private Q_SLOTS:
     void guiErrorBox();
     void perlScript_data();
     void perlScript();
+    void perlGuiBoxes();
 
 private:
     struct Result {
@@ -242,6 +243,9 @@ void tst_ScriptHost::badInput_data()
     QTest::newRow("code page 932 under an English locale")
         << "cp932.vbs" << crlf("WScript.Echo \"ｸｲﾙｯﾄ ～ ∥\"\n") << en << nologo << "ｸｲﾙｯﾄ ～ ∥\n"
         << QString() << 0;
+    QTest::newRow("//B: the error shown nowhere, the exit code still says it")
+        << "batch.vbs" << crlf("x = 1 / 0\n") << ja << QStringList{QStringLiteral("//B")} << QString()
+        << QString() << 1;
     QTest::newRow("the logo unless //nologo")
         << "logo.vbs" << crlf("WScript.Echo \"x\"\n") << en << QStringList()
         << "Quillet Script Host Version 5.812\nCopyright (C) 2026 Quillet Project\n\nx\n"
@@ -408,18 +412,18 @@ void tst_ScriptHost::guiErrorBox_data()
     QTest::newRow("Echo, then division by zero")
         << "gui.vbs" << crlf("WScript.Echo \"こんにちは\", 2\nx = 1 / 0\n") << "ja_JP.UTF-8"
         << "Windows Script Host\nこんにちは 2\n\f\n"
-           "Windows Script Host\nスクリプト:\t%1\n行:\t2\n文字:\t1\nエラー:\t0 で除算しました。\n"
-           "コード:\t800A000B\nソース: \tVBScript 実行時エラー\n\f\n"
+           "Windows Script Host\nスクリプト: %1\n行: 2\n文字: 1\nエラー: 0 で除算しました。\n"
+           "コード: 800A000B\nソース: VBScript 実行時エラー\n\f\n"
         << 1;
     QTest::newRow("English")
         << "gui-en.js" << crlf("\n\n  foo.bar();\n") << "C.UTF-8"
-        << "Windows Script Host\nScript:\t%1\nLine:\t3\nChar:\t3\nError:\t'foo' is undefined\n"
-           "Code:\t800A1391\nSource: \tJScript runtime error\n\f\n"
+        << "Windows Script Host\nScript: %1\nLine: 3\nChar: 3\nError: 'foo' is undefined\n"
+           "Code: 800A1391\nSource: JScript runtime error\n\f\n"
         << 1;
     QTest::newRow("no console in the GUI host")
         << "gui-stdout.vbs" << crlf("WScript.StdOut.WriteLine 1\n") << "ja_JP.UTF-8"
-        << "Windows Script Host\nスクリプト:\t%1\n行:\t1\n文字:\t1\nエラー:\tハンドルが無効です。\n"
-           "コード:\t80070006\nソース: \tWScript\n\f\n"
+        << "Windows Script Host\nスクリプト: %1\n行: 1\n文字: 1\nエラー: ハンドルが無効です。\n"
+           "コード: 80070006\nソース: WScript\n\f\n"
         << 1;
 }
 
@@ -474,6 +478,26 @@ void tst_ScriptHost::perlScript_data()
                                << crlf("$WScript->Echo(1);\n$WScript->Quit(4);\n$WScript->Echo(2);\n")
                                << QStringList() << "1\n"
                                << QString() << 4;
+}
+
+// PerlScript from the GUI host's stand-in: Echo and the error in boxes.
+void tst_ScriptHost::perlGuiBoxes()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("perl")).isEmpty())
+        QSKIP("perl is not installed");
+    const QString path =
+        write(QStringLiteral("gui.pls"), crlf("$WScript->Echo(\"ﾊﾟｰﾙ\");\n$WScript->StdOut;\n"));
+    const QString hook = m_dir.path() + QStringLiteral("/boxes-gui.pls");
+    const Result r = run(QStringLiteral("quillet-pls"), {QStringLiteral("--gui"), path},
+                         QStringLiteral("ja_JP.UTF-8"), {}, QStringLiteral("QUILLET_HOST_BOXES=") + hook);
+    QCOMPARE(r.code, 1);
+    QFile f(hook);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        QString::fromUtf8(f.readAll()),
+        QStringLiteral("Windows Script Host\nﾊﾟｰﾙ\n\f\nWindows Script Host\nスクリプト: %1\n行: 2\n文字: 1\n"
+                       "エラー: ハンドルが無効です。\nソース: PerlScript エラー\n\f\n")
+            .arg(path));
 }
 
 void tst_ScriptHost::perlScript()
