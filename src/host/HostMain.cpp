@@ -203,6 +203,7 @@ private:
     void reportScriptError(const ErrorReport& e, Engine engine);
     IActiveScript* createEngine(const CLSID& clsid);
     void startWatchdog();
+    void stopWatchdog();
     static DWORD WINAPI watchdog(void* self);
 
     HostOptions m_options;
@@ -212,6 +213,8 @@ private:
     std::wstring m_scriptPath; // full, as Windows programs take it
     std::wstring m_shownPath;  // as the user knows it
     HANDLE m_timerChanged = nullptr;
+    HANDLE m_watchdog = nullptr;
+    volatile LONG m_finished = 0;
     volatile LONG m_deadlineSeconds = 0;
     ULONGLONG m_start = 0;
     std::string m_timeoutBytes; // written from the watchdog without allocating
@@ -299,6 +302,8 @@ DWORD WINAPI Host::watchdog(void* p)
 {
     auto* self = static_cast<Host*>(p);
     for (;;) {
+        if (self->m_finished)
+            return 0;
         const LONG limit = self->m_deadlineSeconds;
         DWORD wait = INFINITE;
         if (limit > 0) {
@@ -341,9 +346,20 @@ void Host::startWatchdog()
     m_timeoutText = t;
     m_timeoutBytes = toUtf8(t);
     m_timerChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    const HANDLE thread = CreateThread(nullptr, 0, &Host::watchdog, this, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
+    m_watchdog = CreateThread(nullptr, 0, &Host::watchdog, this, 0, nullptr);
+}
+
+// The script is over: the watchdog ends before the process does, so that no thread of the
+// host is cut off inside a call to Wine's server.
+void Host::stopWatchdog()
+{
+    InterlockedExchange(&m_finished, 1);
+    SetEvent(m_timerChanged);
+    if (m_watchdog) {
+        WaitForSingleObject(m_watchdog, 2000);
+        CloseHandle(m_watchdog);
+        m_watchdog = nullptr;
+    }
 }
 
 int Host::run(const std::vector<std::wstring>& argv)
@@ -474,8 +490,7 @@ int Host::run(const std::vector<std::wstring>& argv)
     SysFreeString(ei.bstrDescription);
     SysFreeString(ei.bstrSource);
     SysFreeString(ei.bstrHelpFile);
-    if (SUCCEEDED(hr) && !site.error.raised)
-        script->SetScriptState(SCRIPTSTATE_CONNECTED);
+    stopWatchdog();
 
     int exitCode = 0;
     if (site.error.raised) {

@@ -313,10 +313,13 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey_data()
     QTest::addColumn<QStringList>("command");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("status"); // what the window says of the exit code, if anything
     QTest::newRow("output, then the prompt")
-        << QStringList{"/bin/echo", "a b", "$(id)"} << 0 << QByteArray("a b $(id)\n");
-    QTest::newRow("the program's exit code") << QStringList{"/bin/false"} << 1 << QByteArray();
-    QTest::newRow("a program that cannot start") << QStringList{"/nonexistent/prog"} << 127 << QByteArray();
+        << QStringList{"/bin/echo", "a b", "$(id)"} << 0 << QByteArray("a b $(id)\n") << QString();
+    QTest::newRow("the program's exit code")
+        << QStringList{"/bin/false"} << 1 << QByteArray() << "プログラムは終了コード 1 で終了しました。";
+    QTest::newRow("a program that cannot start") << QStringList{"/nonexistent/prog"} << 127 << QByteArray()
+                                                 << "プログラムは終了コード 127 で終了しました。";
 }
 
 void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
@@ -324,6 +327,7 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
     QFETCH(QStringList, command);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, output);
+    QFETCH(QString, status);
     QProcess p;
     p.setProgram(QStringLiteral(QUILLET_HOLD));
     p.setArguments(command);
@@ -337,6 +341,10 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
     QCOMPARE(p.exitCode(), exitCode);
     const QByteArray out = p.readAllStandardOutput();
     QVERIFY2(out.startsWith(output), out.constData());
+    QCOMPARE(QString::fromUtf8(out).contains(QStringLiteral("終了コード")), !status.isEmpty());
+    if (!status.isEmpty())
+        QVERIFY2(QString::fromUtf8(out).contains(QStringLiteral("\n") + status + QStringLiteral("\n")),
+                 out.constData());
     QVERIFY(QString::fromUtf8(out).contains(QStringLiteral("続行するには何かキーを押してください")));
 }
 

@@ -222,6 +222,10 @@ void tst_ScriptHost::badInput_data()
                                  << QStringList{QStringLiteral("//nologo"), QStringLiteral("//T:x")}
                                  << QString() << "Input Error: Invalid timeout value in \"//T:x\".\n"
                                  << 1;
+    QTest::newRow("an object that cannot be made")
+        << "noobject.vbs" << crlf("\nSet o = WScript.CreateObject(\"No.Such\")\n") << ja << nologo
+        << QString() << "%1(2, 1) WScript: \"No.Such\" という名前のオブジェクトを作成できませんでした。\n"
+        << 1;
     QTest::newRow("no engine for .txt")
         << "notes.txt" << crlf("x\n") << ja << nologo << QString()
         << "入力エラー: ファイル拡張子 \".txt\" のスクリプト エンジンがありません。\n"
@@ -302,6 +306,12 @@ void tst_ScriptHost::arguments_data()
                                   << "WScript.Echo WScript.ScriptName & \"|\" & "
                                      "Right(WScript.FullName, 11) & \"|\" & WScript.Version"
                                   << QStringList() << "名前.vbs|cscript.exe|5.8\n";
+    QTest::newRow("CreateObject and JScript's ActiveXObject")
+        << "objects.js"
+        << "var d = WScript.CreateObject(\"Scripting.Dictionary\"); d.Add(\"k\", \"値\");"
+           "var f = new ActiveXObject(\"Scripting.FileSystemObject\");"
+           "WScript.Echo(d.Item(\"k\"), d.Count, f.GetExtensionName(WScript.ScriptName));"
+        << QStringList() << "値 1 js\n";
     QTest::newRow("StdErr and WriteBlankLines")
         << "streams.vbs"
         << "WScript.StdOut.Write \"a\": WScript.StdOut.WriteBlankLines 2: WScript.StdOut.WriteLine \"b\""
