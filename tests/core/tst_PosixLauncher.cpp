@@ -28,6 +28,8 @@ private Q_SLOTS:
     void wineEnvironment();
     void holdKeepsTheWindowUntilAKey_data();
     void holdKeepsTheWindowUntilAKey();
+    void wineLoaderPastTheWrapper_data();
+    void wineLoaderPastTheWrapper();
     void hostLooksStarted_data();
     void hostLooksStarted();
     void processTreeFindsGrandchildren();
@@ -346,6 +348,41 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
         QVERIFY2(QString::fromUtf8(out).contains(QStringLiteral("\n") + status + QStringLiteral("\n")),
                  out.constData());
     QVERIFY(QString::fromUtf8(out).contains(QStringLiteral("続行するには何かキーを押してください")));
+}
+
+void tst_PosixLauncher::wineLoaderPastTheWrapper_data()
+{
+    QTest::addColumn<QString>("path");     // folders under the test's folder
+    QTest::addColumn<QString>("expected"); // %1: the test's folder
+    QTest::newRow("Debian's wrapper: the 64-bit loader it names") << "wrapper"
+                                                                  << "%1/loader/wine64";
+    QTest::newRow("wine64 on PATH") << "own:wrapper"
+                                    << "%1/own/wine64";
+    QTest::newRow("some other wine: itself") << "standins"
+                                             << "%1/standins/wine";
+    QTest::newRow("no Wine") << "empty"
+                             << "";
+}
+
+void tst_PosixLauncher::wineLoaderPastTheWrapper()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    const QString dir = m_dir.path();
+    QVERIFY(!installFake(dir + QStringLiteral("/loader"), QStringLiteral("wine64")).isEmpty());
+    QVERIFY(!installFake(dir + QStringLiteral("/own"), QStringLiteral("wine64")).isEmpty());
+    QFile wrapper(dir + QStringLiteral("/wrapper/wine"));
+    QDir().mkpath(dir + QStringLiteral("/wrapper"));
+    QVERIFY(wrapper.open(QIODevice::WriteOnly));
+    wrapper.write("#!/bin/sh -e\n\nwine32=/usr/lib/wine/wine\nwine64=" + dir.toUtf8() +
+                  "/loader/wine64\n\nwine32_hint () {\n    echo \"it looks like wine32 is missing\"\n}\n");
+    wrapper.close();
+    wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QStringList folders;
+    for (const QString& p : path.split(u':'))
+        folders << dir + u'/' + p;
+    usePath(folders);
+    QCOMPARE(StandIns::findWineLoader(), expected.isEmpty() ? QString() : expected.arg(dir));
 }
 
 void tst_PosixLauncher::hostLooksStarted_data()
