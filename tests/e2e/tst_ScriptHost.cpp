@@ -222,6 +222,15 @@ void tst_ScriptHost::badInput_data()
                                  << QStringList{QStringLiteral("//nologo"), QStringLiteral("//T:x")}
                                  << QString() << "Input Error: Invalid timeout value in \"//T:x\".\n"
                                  << 1;
+    QTest::newRow("//E: names the engine for any file")
+        << "code.txt" << crlf("WScript.Echo(\"js\" + 1);\n") << en
+        << QStringList{QStringLiteral("//nologo"), QStringLiteral("//E:JScript")} << "js1\n"
+        << QString() << 0;
+    QTest::newRow("//E: an engine there is none of")
+        << "fine.vbs" << crlf("WScript.Echo 1\n") << ja
+        << QStringList{QStringLiteral("//nologo"), QStringLiteral("//E:Ruby")} << QString()
+        << "入力エラー: スクリプト エンジン \"Ruby\" が見つかりません。\n"
+        << 1;
     QTest::newRow("an object that cannot be made")
         << "noobject.vbs" << crlf("\nSet o = WScript.CreateObject(\"No.Such\")\n") << ja << nologo
         << QString() << "%1(2, 1) WScript: \"No.Such\" という名前のオブジェクトを作成できませんでした。\n"
