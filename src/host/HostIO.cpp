@@ -50,6 +50,19 @@ size_t completeUtf8(const std::string& s)
     return s.size();
 }
 
+// Where a stream's cursor stands after `text`, for TextStream.Line and .Column.
+void advance(const std::wstring& text, long* line, long* column)
+{
+    for (wchar_t c : text) {
+        if (c == L'\n') {
+            ++*line;
+            *column = 1;
+        } else if (c != L'\r') {
+            ++*column;
+        }
+    }
+}
+
 } // namespace
 
 std::wstring decodeText(const std::string& bytes)
@@ -93,14 +106,7 @@ Output::Output(DWORD which, bool unicode)
 
 void Output::write(const std::wstring& text)
 {
-    for (wchar_t c : text) {
-        if (c == L'\n') {
-            ++m_line;
-            m_column = 1;
-        } else if (c != L'\r') {
-            ++m_column;
-        }
-    }
+    advance(text, &m_line, &m_column);
     if (!valid() || text.empty())
         return;
     DWORD done = 0;
@@ -185,14 +191,7 @@ std::wstring Input::take(size_t n)
     n = std::min(n, m_text.size());
     std::wstring s = m_text.substr(0, n);
     m_text.erase(0, n);
-    for (wchar_t c : s) {
-        if (c == L'\n') {
-            ++m_line;
-            m_column = 1;
-        } else if (c != L'\r') {
-            ++m_column;
-        }
-    }
+    advance(s, &m_line, &m_column);
     return s;
 }
 
