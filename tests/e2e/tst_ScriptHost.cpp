@@ -30,6 +30,8 @@ private Q_SLOTS:
     void encodedJScript();
     void guiErrorBox_data();
     void guiErrorBox();
+    void sharedScripts_data();
+    void sharedScripts();
     void perlScript_data();
     void perlScript();
     void perlGuiBoxes();
@@ -497,6 +499,35 @@ void tst_ScriptHost::perlScript_data()
                                << crlf("$WScript->Echo(1);\n$WScript->Quit(4);\n$WScript->Echo(2);\n")
                                << QStringList() << "1\n"
                                << QString() << 4;
+}
+
+// Scripts written by other programs, in every encoding the test data has.
+void tst_ScriptHost::sharedScripts_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("UTF-8 with byte-order mark") << "utf8-bom.js"
+                                                << "日本語のテキスト ﾊﾝｶｸ ①\n";
+    QTest::newRow("UTF-8 without") << "utf8-nobom.js"
+                                   << "日本語のテキスト ﾊﾝｶｸ ①\n";
+    QTest::newRow("PerlScript in code page 932") << "cp932-perl.pls"
+                                                 << "ﾊﾟｰﾙ\n";
+}
+
+void tst_ScriptHost::sharedScripts()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, out);
+    const QString path = QStringLiteral(QUILLET_TESTDATA "/text/") + file;
+    const bool perl = file.endsWith(QStringLiteral(".pls"));
+    const Result r =
+        perl ? run(QStringLiteral("quillet-pls"), {QStringLiteral("--console"), path},
+                   QStringLiteral("C.UTF-8"))
+             : run(QStringLiteral("cscript.exe"), {QStringLiteral("//nologo"), StandIns::wineForm(path)},
+                   QStringLiteral("C.UTF-8"));
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, out);
+    QCOMPARE(r.code, 0);
 }
 
 // PerlScript from the GUI host's stand-in: Echo and the error in boxes.
