@@ -54,6 +54,9 @@ void tst_HostOptions::switchesBeforeTheScript_data()
         << "a.vbs" << QStringList{"//B", "/x:1"} << "";
     QTest::newRow("the last of //B and //I wins") << QStringList{"//B", "//I", "a.vbs"} << "logo - 0 - -"
                                                   << "a.vbs" << QStringList{} << "";
+    QTest::newRow("the last of //nologo and //logo wins")
+        << QStringList{"//nologo", "//logo", "a.vbs"} << "logo - 0 - -"
+        << "a.vbs" << QStringList{} << "";
     QTest::newRow("engine as given") << QStringList{"//E:JScript", "t.txt"} << "logo - 0 JScript -"
                                      << "t.txt" << QStringList{} << "";
     QTest::newRow("unknown switch reported, the script still found")
