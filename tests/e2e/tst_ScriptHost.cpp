@@ -27,6 +27,7 @@ private Q_SLOTS:
     void timeout();
     void japaneseThroughPipes_data();
     void japaneseThroughPipes();
+    void inputEndingMidCharacter();
     void encodedJScript();
     void guiErrorBox_data();
     void guiErrorBox();
@@ -407,6 +408,20 @@ void tst_ScriptHost::japaneseThroughPipes()
                          locale, QStringLiteral("あいう\r\n漢字ｶﾅ\n").toUtf8());
     QCOMPARE(r.out, QStringLiteral("入力: あいう (3)\n入力: 漢字ｶﾅ (4)\n"));
     QCOMPARE(r.err, QStringLiteral("終わり\n"));
+    QCOMPARE(r.code, 0);
+}
+
+// Input cut off inside a UTF-8 character: the rest still reads, as code page 932.
+void tst_ScriptHost::inputEndingMidCharacter()
+{
+    const QString path =
+        write(QStringLiteral("cut.vbs"), crlf("Do Until WScript.StdIn.AtEndOfStream\n"
+                                              "  WScript.Echo \"[\" & WScript.StdIn.ReadLine & \"]\"\n"
+                                              "Loop\n"));
+    const Result r =
+        run(QStringLiteral("cscript.exe"), {QStringLiteral("//nologo"), StandIns::wineForm(path)},
+            QStringLiteral("C.UTF-8"), QStringLiteral("あ\n").toUtf8() + QByteArray("\xE3\x81"));
+    QCOMPARE(r.out, QStringLiteral("[あ]\n[縺]\n"));
     QCOMPARE(r.code, 0);
 }
 
