@@ -3,9 +3,12 @@
 #include "Dialogs.h"
 #include "Launcher.h"
 
-bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle)
+bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle,
+                    qint64* pid)
 {
     const LaunchResult r = launcher.Shell(commandLine, windowStyle);
+    if (pid)
+        *pid = r.pid;
     if (r)
         return true;
     dialogs.MsgBox(LaunchText::Failed + QStringLiteral("\r\n") + r.program + QStringLiteral("\r\n") +

@@ -11,5 +11,6 @@ inline const QString QuoteInProgram = QStringLiteral("プログラムのパス�
 } // namespace LaunchText
 
 // Starts `commandLine`; when nothing starts, tells the user which program and why, and
-// goes on. True when a program was started.
-bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle);
+// goes on. True when a program was started, its process id in `pid` where asked for.
+bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle,
+                    qint64* pid = nullptr);

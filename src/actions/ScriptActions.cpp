@@ -8,6 +8,7 @@
 #include "NativeName.h"
 #include "NewScript.h"
 #include "PosixFile.h"
+#include "RunStarting.h"
 #include "SafeFile.h"
 #include "ScriptCommands.h"
 #include "ScriptKind.h"
@@ -30,8 +31,10 @@ void run(const Services& services, QString& interpreter, const QString& selected
     const QString answer = services.dialogs.InputBox(prompt.text, prompt.title, ScriptCommand::NoCommLine);
     if (answer.isEmpty())
         return;
-    launchOrReport(services.launcher, services.dialogs, ScriptCommand::withAnswer(line, answer),
-                   WindowStyle::NormalFocus);
+    qint64 pid = 0;
+    if (launchOrReport(services.launcher, services.dialogs, ScriptCommand::withAnswer(line, answer),
+                       WindowStyle::NormalFocus, &pid))
+        RunStarting::show(pid);
 }
 
 void encode(const Services& services, const QString& selectedFile, const QString& encodedExtension)

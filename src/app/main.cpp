@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "Fonts.h"
 #include "SystemServices.h"
+#include "WineWarmer.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -44,6 +45,9 @@ int main(int argc, char* argv[])
 
     SystemServices system;
     const Services services = system.services();
+    // Wine starts now, while the user picks a script, not when the script is run.
+    WineWarmer wine(PosixLauncher::defaultHostFolder());
+    wine.start();
 
     auto* splash = new frmSplash([&services, script]() -> QWidget* {
         auto* main = new frmMain(services);

@@ -57,6 +57,9 @@ int main(int argc, char* argv[])
         }
         code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
+    // A script that failed says so even when its own message scrolled away.
+    if (code != 0)
+        std::printf("\nプログラムは終了コード %d で終了しました。", code);
     waitForKey();
     return code;
 }

@@ -48,9 +48,20 @@ bool isWindowsProgram(const QString& path)
 
 } // namespace
 
-PosixLauncher::PosixLauncher(QString holdProgram)
+PosixLauncher::PosixLauncher(QString holdProgram, QString hostFolder)
     : m_holdProgram(std::move(holdProgram))
+    , m_hostFolder(std::move(hostFolder))
 {
+}
+
+QString PosixLauncher::defaultHostFolder()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {dir + QStringLiteral("/../libexec/quillet"), dir}) {
+        if (QFileInfo(candidate + QStringLiteral("/cscript.exe")).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return QFileInfo(dir + QStringLiteral("/../libexec/quillet")).absoluteFilePath();
 }
 
 QString PosixLauncher::defaultHoldProgram()
@@ -77,7 +88,7 @@ StandIns::Launch PosixLauncher::resolve(const QString& commandLine, QString* rea
         *failure = LaunchFailure::EmptyCommand;
         return {};
     }
-    const StandIns::Context context = StandIns::Context::system(m_holdProgram);
+    const StandIns::Context context = StandIns::Context::system(m_holdProgram, m_hostFolder);
     QString standInReason;
     for (const WinCommandLine::Candidate& c : candidates) {
         const QString program = findProgram(c.program);

@@ -16,7 +16,9 @@ class PosixLauncher final : public Launcher {
 public:
     // `holdProgram`: the helper that keeps the console host's terminal open; by default
     // the one beside this executable or in the installed libexec folder.
-    explicit PosixLauncher(QString holdProgram = defaultHoldProgram());
+    // `hostFolder`: where Quillet's script hosts are; by default beside the helper.
+    explicit PosixLauncher(QString holdProgram = defaultHoldProgram(),
+                           QString hostFolder = defaultHostFolder());
 
     LaunchResult Shell(const QString& commandLine, int windowStyle) override;
 
@@ -26,7 +28,9 @@ public:
                              LaunchFailure* failure = nullptr) const;
 
     static QString defaultHoldProgram();
+    static QString defaultHostFolder();
 
 private:
     QString m_holdProgram;
+    QString m_hostFolder;
 };

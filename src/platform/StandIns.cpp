@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -63,21 +64,6 @@ QString wholeRestAsPath(const QString& rest)
     return s;
 }
 
-QStringList wineEnvironment(const Context& c)
-{
-    QStringList env;
-    // Wine's own diagnostics would only clutter the console host's window.
-    if (!c.hasWineDebug)
-        env << QStringLiteral("WINEDEBUG=-all");
-    // A new Wine prefix would otherwise ask to download .NET and HTML engines first.
-    if (!c.hasWineDllOverrides)
-        env << QStringLiteral("WINEDLLOVERRIDES=mscoree,mshtml=");
-    // Scripts are written in code page 932, which Wine reads only under a Japanese locale.
-    if (!c.japaneseLocale.isEmpty() && !c.currentLocale.startsWith(QStringLiteral("ja")))
-        env << QStringLiteral("LC_ALL=") + c.japaneseLocale;
-    return env;
-}
-
 // A script host's arguments with the script itself in Wine's form; host switches ("//B")
 // before it stay as they are.
 QStringList hostArguments(const QString& rest, QString* reason)
@@ -114,13 +100,56 @@ Launch underWine(const QString& name, const QString& program, QStringList args, 
 {
     if (!unicodeOnly(args, reason))
         return {};
-    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    QString wine = c.wineLoader;
+    if (wine.isEmpty())
+        wine = QStandardPaths::findExecutable(QStringLiteral("wine64"));
+    if (wine.isEmpty())
+        wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty()) {
         *reason = NotInstalled.arg(name, QStringLiteral("wine"));
         return {};
     }
     args.prepend(program);
     return {wine, args, wineEnvironment(c)};
+}
+
+// The script a host's arguments name: the first that is not a host switch.
+QString scriptOf(const QStringList& args)
+{
+    for (const QString& a : args)
+        if (!a.startsWith(QStringLiteral("//")))
+            return a;
+    return {};
+}
+
+// WSCRIPT.EXE or CSCRIPT.EXE: Quillet's own host under Wine, or perl for PerlScript.
+Launch scriptHost(const QString& name, const QString& rest, bool gui, const Context& c, QString* reason)
+{
+    const QStringList typed = WinCommandLine::splitArguments(rest);
+    if (scriptOf(typed).endsWith(QStringLiteral(".pls"), Qt::CaseInsensitive)) {
+        const QString perl = QStandardPaths::findExecutable(QStringLiteral("perl"));
+        const QString runner = c.hostFolder + QStringLiteral("/quillet-pls");
+        if (perl.isEmpty() || !QFileInfo(runner).isFile()) {
+            *reason = NotInstalled.arg(name, perl.isEmpty() ? QStringLiteral("perl") : runner);
+            return {};
+        }
+        QStringList env;
+        if (!c.currentLocale.isEmpty())
+            env << QStringLiteral("QUILLET_LANG=") + c.currentLocale;
+        return {perl,
+                QStringList{runner, gui ? QStringLiteral("--gui") : QStringLiteral("--console")} + typed,
+                env};
+    }
+    const QString host =
+        c.hostFolder + (gui ? QStringLiteral("/wscript.exe") : QStringLiteral("/cscript.exe"));
+    if (!QFileInfo(host).isFile()) {
+        *reason = NotInstalled.arg(name, host);
+        return {};
+    }
+    const QStringList args = hostArguments(rest, reason);
+    if (!reason->isEmpty())
+        return {};
+    return underWine(name, host, args, c, reason);
 }
 
 struct Terminal {
@@ -179,10 +208,55 @@ bool inWineSystemFolder(const QString& exe, const Context& c)
 
 } // namespace
 
-Context Context::system(const QString& holdProgram)
+QStringList wineEnvironment(const Context& c)
+{
+    QStringList env;
+    // Wine's own diagnostics would only clutter the console host's window.
+    if (!c.hasWineDebug)
+        env << QStringLiteral("WINEDEBUG=-all");
+    // A new Wine prefix would otherwise ask to download .NET and HTML engines first.
+    if (!c.hasWineDllOverrides)
+        env << QStringLiteral("WINEDLLOVERRIDES=mscoree,mshtml=");
+    // Scripts' own file access (FileSystemObject) expects code page 932, which Wine uses only
+    // under a Japanese locale; the host still speaks the user's language.
+    if (!c.japaneseLocale.isEmpty() && !c.currentLocale.startsWith(QStringLiteral("ja"))) {
+        env << QStringLiteral("LC_ALL=") + c.japaneseLocale;
+        env << QStringLiteral("QUILLET_LANG=") +
+                   (c.currentLocale.isEmpty() ? QStringLiteral("C") : c.currentLocale);
+    }
+    // Programs that Wine starts in turn use the same loader.
+    if (!c.wineLoader.isEmpty())
+        env << QStringLiteral("WINELOADER=") + c.wineLoader;
+    return env;
+}
+
+QString findWineLoader()
+{
+    const QString own = QStandardPaths::findExecutable(QStringLiteral("wine64"));
+    if (!own.isEmpty())
+        return own;
+    const QString wrapper = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    if (wrapper.isEmpty())
+        return {};
+    QFile f(wrapper);
+    if (f.open(QIODevice::ReadOnly)) {
+        const QByteArray head = f.read(4096);
+        // Debian's wrapper names the loader it would start.
+        static const QRegularExpression loader(QStringLiteral("wine64=(/\\S+)"));
+        const QRegularExpressionMatch m = loader.match(QString::fromUtf8(head));
+        if (head.startsWith("#!") && head.contains("wine32") && m.hasMatch() &&
+            QFileInfo(m.captured(1)).isExecutable())
+            return m.captured(1);
+    }
+    return wrapper;
+}
+
+Context Context::system(const QString& holdProgram, const QString& hostFolder)
 {
     Context c;
     c.holdProgram = holdProgram;
+    c.hostFolder = hostFolder;
+    c.wineLoader = findWineLoader();
     c.winePrefix = qEnvironmentVariable("WINEPREFIX");
     if (c.winePrefix.isEmpty())
         c.winePrefix = QDir::homePath() + QStringLiteral("/.wine");
@@ -213,16 +287,11 @@ QString wineForm(const QString& path)
 Launch find(const QString& name, const QString& rest, const Context& c, QString* reason)
 {
     const QString exe = baseName(name);
-    if (exe == QStringLiteral("wscript.exe")) {
-        const QStringList args = hostArguments(rest, reason);
-        return reason->isEmpty() ? underWine(name, QStringLiteral("wscript.exe"), args, c, reason) : Launch{};
-    }
+    if (exe == QStringLiteral("wscript.exe"))
+        return scriptHost(name, rest, true, c, reason);
 
     if (exe == QStringLiteral("cscript.exe")) {
-        const QStringList args = hostArguments(rest, reason);
-        if (!reason->isEmpty())
-            return {};
-        Launch host = underWine(name, QStringLiteral("cscript.exe"), args, c, reason);
+        Launch host = scriptHost(name, rest, false, c, reason);
         if (host.program.isEmpty())
             return {};
         Launch term = inTerminal(name, QStringList{host.program} + host.arguments, c, reason);

@@ -1,6 +1,7 @@
 #include "FakePrograms.h"
 #include "NativeName.h"
 #include "PosixLauncher.h"
+#include "ProcessTree.h"
 #include "ScriptCommands.h"
 #include "StandIns.h"
 
@@ -35,6 +36,11 @@ private Q_SLOTS:
     void wineEnvironment();
     void holdKeepsTheWindowUntilAKey_data();
     void holdKeepsTheWindowUntilAKey();
+    void wineLoaderPastTheWrapper_data();
+    void wineLoaderPastTheWrapper();
+    void hostLooksStarted_data();
+    void hostLooksStarted();
+    void processTreeFindsGrandchildren();
 
 private:
     void usePath(const QStringList& folders);
@@ -61,11 +67,15 @@ void tst_PosixLauncher::initTestCase()
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     // The stand-ins, each the first of its kind that the table looks for.
     for (const char* name :
-         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "quillet-help", "xchm", "gnome-text-editor"})
+         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "quillet-help", "xchm", "gnome-text-editor",
+          "perl"})
         QVERIFY(!installFake(m_dir.path() + QStringLiteral("/standins"), QLatin1String(name)).isEmpty());
     // Where Quillet's own help viewer is missing, another one.
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/otherviewer"), QStringLiteral("xchm")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/hold"), QStringLiteral("quillet-hold")).isEmpty());
+    // Quillet's script hosts and PerlScript runner, as installed beside the helper.
+    for (const char* name : {"cscript.exe", "wscript.exe", "quillet-pls"})
+        QVERIFY(!installFake(m_dir.path() + QStringLiteral("/host"), QLatin1String(name)).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/exact"), QStringLiteral("notepad.exe")).isEmpty());
     QDir().mkpath(m_dir.path() + QStringLiteral("/empty"));
     QDir().mkpath(m_dir.path() + QStringLiteral("/enc dir"));
@@ -256,21 +266,32 @@ void tst_PosixLauncher::standInsGetTheWindowsLine_data()
     QTest::addColumn<QString>("fake");
     QTest::addColumn<QStringList>("argv"); // %1: the test's folder, %2: its Wine form
 
-    QTest::newRow("GUI host: the script in Wine's form, arguments as typed")
+    QTest::newRow("GUI host: Quillet's, the script in Wine's form, arguments as typed")
         << "WSCRIPT.EXE \"%1/my scripts/a.vbs\" /x 1"
-        << "wine" << QStringList{"wscript.exe", "%2\\my scripts\\a.vbs", "/x", "1"};
+        << "wine" << QStringList{"%1/host/wscript.exe", "%2\\my scripts\\a.vbs", "/x", "1"};
     QTest::newRow("host named in lower case") << "wscript.exe \"%1/a.vbs\""
-                                              << "wine" << QStringList{"wscript.exe", "%2\\a.vbs"};
+                                              << "wine" << QStringList{"%1/host/wscript.exe", "%2\\a.vbs"};
     QTest::newRow("host switches stay, the script after them converted")
         << "WSCRIPT.EXE //B \"%1/a.vbs\" //x"
-        << "wine" << QStringList{"wscript.exe", "//B", "%2\\a.vbs", "//x"};
+        << "wine" << QStringList{"%1/host/wscript.exe", "//B", "%2\\a.vbs", "//x"};
     QTest::newRow("script at the root") << "WSCRIPT.EXE \"//a.vbs\""
-                                        << "wine" << QStringList{"wscript.exe", "Z:\\a.vbs"};
+                                        << "wine" << QStringList{"%1/host/wscript.exe", "Z:\\a.vbs"};
     QTest::newRow("console host in a terminal that waits for a key")
         << "CSCRIPT.EXE \"%1/a.vbs\" -t 5"
         << "x-terminal-emulator"
-        << QStringList{"-e", "%1/hold/quillet-hold", "%1/standins/wine", "cscript.exe", "%2\\a.vbs", "-t",
-                       "5"};
+        << QStringList{
+               "-e", "%1/hold/quillet-hold", "%1/standins/wine", "%1/host/cscript.exe", "%2\\a.vbs", "-t",
+               "5"};
+    QTest::newRow("PerlScript with the GUI host: perl, the path as it is")
+        << "WSCRIPT.EXE //nologo \"%1/my scripts/a.PLS\" /k:v \"a b\""
+        << "perl"
+        << QStringList{"%1/host/quillet-pls", "--gui", "//nologo", "%1/my scripts/a.PLS", "/k:v", "a b"};
+    QTest::newRow("PerlScript with the console host, in the terminal")
+        << "CSCRIPT.EXE \"%1/a.pls\""
+        << "x-terminal-emulator"
+        << QStringList{
+               "-e",      "%1/hold/quillet-hold", "%1/standins/perl", "%1/host/quillet-pls", "--console",
+               "%1/a.pls"};
     QTest::newRow("notepad takes the whole rest as one file")
         << "notepad.exe %1/my scripts/a b.vbs"
         << "gnome-text-editor" << QStringList{"%1/my scripts/a b.vbs"};
@@ -300,7 +321,7 @@ void tst_PosixLauncher::standInsGetTheWindowsLine()
     for (QString& a : argv)
         a = a.replace(QStringLiteral("%1"), dir).replace(QStringLiteral("%2"), wineDir);
     usePath({dir + QStringLiteral("/standins"), QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
-    PosixLauncher launcher(dir + QStringLiteral("/hold/quillet-hold"));
+    PosixLauncher launcher(dir + QStringLiteral("/hold/quillet-hold"), dir + QStringLiteral("/host"));
     const LaunchResult r = launcher.Shell(line.replace(QStringLiteral("%1"), dir), 1);
     QVERIFY2(r.pid > 0, qPrintable(r.reason));
     QCOMPARE(waitForArgv(dir + QStringLiteral("/standins/") + fake), argv);
@@ -351,6 +372,9 @@ void tst_PosixLauncher::missingStandInsAreReported_data()
     QTest::newRow("an .exe path that is not there") << "\"/nowhere/screnc.exe\" a"
                                                     << "standins"
                                                     << "見つかりません";
+    QTest::newRow("no perl for PerlScript") << "WSCRIPT.EXE \"/a.pls\""
+                                            << "empty"
+                                            << "(perl)";
 }
 
 void tst_PosixLauncher::missingStandInsAreReported()
@@ -359,7 +383,8 @@ void tst_PosixLauncher::missingStandInsAreReported()
     QFETCH(QString, path);
     QFETCH(QString, reason);
     usePath({m_dir.path() + u'/' + path});
-    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"));
+    PosixLauncher launcher(m_dir.path() + QStringLiteral("/hold/quillet-hold"),
+                           m_dir.path() + QStringLiteral("/host"));
     const LaunchResult r = launcher.Shell(line, 1);
     QCOMPARE(r.pid, 0);
     QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
@@ -373,9 +398,9 @@ void tst_PosixLauncher::wineEnvironment_data()
     QTest::addColumn<bool>("userSetWine");
     QTest::addColumn<QStringList>("env");
     const QStringList quiet{"WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
-    QTest::newRow("Japanese locale installed")
+    QTest::newRow("Japanese locale installed: the user's language passed on")
         << "ja_JP.UTF-8"
-        << "C.UTF-8" << false << quiet + QStringList{"LC_ALL=ja_JP.UTF-8"};
+        << "C.UTF-8" << false << quiet + QStringList{"LC_ALL=ja_JP.UTF-8", "QUILLET_LANG=C.UTF-8"};
     QTest::newRow("already Japanese") << "ja_JP.UTF-8"
                                       << "ja_JP.UTF-8" << false << quiet;
     QTest::newRow("none installed") << QString() << "en_US.UTF-8" << false << quiet;
@@ -390,6 +415,7 @@ void tst_PosixLauncher::wineEnvironment()
     QFETCH(QStringList, env);
     usePath({m_dir.path() + QStringLiteral("/standins")});
     StandIns::Context c;
+    c.hostFolder = m_dir.path() + QStringLiteral("/host");
     c.japaneseLocale = japanese;
     c.currentLocale = current;
     c.hasWineDebug = c.hasWineDllOverrides = userSetWine;
@@ -404,10 +430,13 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey_data()
     QTest::addColumn<QStringList>("command");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("status"); // what the window says of the exit code, if anything
     QTest::newRow("output, then the prompt")
-        << QStringList{"/bin/echo", "a b", "$(id)"} << 0 << QByteArray("a b $(id)\n");
-    QTest::newRow("the program's exit code") << QStringList{"/bin/false"} << 1 << QByteArray();
-    QTest::newRow("a program that cannot start") << QStringList{"/nonexistent/prog"} << 127 << QByteArray();
+        << QStringList{"/bin/echo", "a b", "$(id)"} << 0 << QByteArray("a b $(id)\n") << QString();
+    QTest::newRow("the program's exit code")
+        << QStringList{"/bin/false"} << 1 << QByteArray() << "プログラムは終了コード 1 で終了しました。";
+    QTest::newRow("a program that cannot start") << QStringList{"/nonexistent/prog"} << 127 << QByteArray()
+                                                 << "プログラムは終了コード 127 で終了しました。";
 }
 
 void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
@@ -415,6 +444,7 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
     QFETCH(QStringList, command);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, output);
+    QFETCH(QString, status);
     QProcess p;
     p.setProgram(QStringLiteral(QUILLET_HOLD));
     p.setArguments(command);
@@ -428,7 +458,79 @@ void tst_PosixLauncher::holdKeepsTheWindowUntilAKey()
     QCOMPARE(p.exitCode(), exitCode);
     const QByteArray out = p.readAllStandardOutput();
     QVERIFY2(out.startsWith(output), out.constData());
+    QCOMPARE(QString::fromUtf8(out).contains(QStringLiteral("終了コード")), !status.isEmpty());
+    if (!status.isEmpty())
+        QVERIFY2(QString::fromUtf8(out).contains(QStringLiteral("\n") + status + QStringLiteral("\n")),
+                 out.constData());
     QVERIFY(QString::fromUtf8(out).contains(QStringLiteral("続行するには何かキーを押してください")));
+}
+
+void tst_PosixLauncher::wineLoaderPastTheWrapper_data()
+{
+    QTest::addColumn<QString>("path");     // folders under the test's folder
+    QTest::addColumn<QString>("expected"); // %1: the test's folder
+    QTest::newRow("Debian's wrapper: the 64-bit loader it names") << "wrapper"
+                                                                  << "%1/loader/wine64";
+    QTest::newRow("wine64 on PATH") << "own:wrapper"
+                                    << "%1/own/wine64";
+    QTest::newRow("some other wine: itself") << "standins"
+                                             << "%1/standins/wine";
+    QTest::newRow("no Wine") << "empty"
+                             << "";
+}
+
+void tst_PosixLauncher::wineLoaderPastTheWrapper()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    const QString dir = m_dir.path();
+    QVERIFY(!installFake(dir + QStringLiteral("/loader"), QStringLiteral("wine64")).isEmpty());
+    QVERIFY(!installFake(dir + QStringLiteral("/own"), QStringLiteral("wine64")).isEmpty());
+    QFile wrapper(dir + QStringLiteral("/wrapper/wine"));
+    QDir().mkpath(dir + QStringLiteral("/wrapper"));
+    QVERIFY(wrapper.open(QIODevice::WriteOnly));
+    wrapper.write("#!/bin/sh -e\n\nwine32=/usr/lib/wine/wine\nwine64=" + dir.toUtf8() +
+                  "/loader/wine64\n\nwine32_hint () {\n    echo \"it looks like wine32 is missing\"\n}\n");
+    wrapper.close();
+    wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QStringList folders;
+    for (const QString& p : path.split(u':'))
+        folders << dir + u'/' + p;
+    usePath(folders);
+    QCOMPARE(StandIns::findWineLoader(), expected.isEmpty() ? QString() : expected.arg(dir));
+}
+
+void tst_PosixLauncher::hostLooksStarted_data()
+{
+    QTest::addColumn<QString>("cmdline"); // "|" for the NULs between the arguments
+    QTest::addColumn<bool>("started");
+    QTest::newRow("Wine's loader, before it loaded the host")
+        << "/usr/lib/wine/wine64|/usr/libexec/quillet/wscript.exe|Z:\\a.vbs|" << false;
+    QTest::newRow("the host, once Wine loaded it") << "/usr/libexec/quillet/wscript.exe|Z:\\a.vbs|" << true;
+    QTest::newRow("a program Wine names in its own form") << "C:\\windows\\system32\\CSCRIPT.EXE|" << true;
+    QTest::newRow("the PerlScript runner") << "/usr/bin/perl|/usr/libexec/quillet/quillet-pls|--gui|" << true;
+    QTest::newRow("a terminal") << "/usr/bin/xterm|-e|" << false;
+    QTest::newRow("nothing") << "" << false;
+}
+
+void tst_PosixLauncher::hostLooksStarted()
+{
+    QFETCH(QString, cmdline);
+    QFETCH(bool, started);
+    QCOMPARE(ProcessTree::looksStarted(cmdline.toUtf8().replace('|', '\0')), started);
+}
+
+// The console host runs two levels below the terminal that Quillet starts.
+void tst_PosixLauncher::processTreeFindsGrandchildren()
+{
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30 & sleep 30 & wait")});
+    QVERIFY(p.waitForStarted());
+    QTRY_COMPARE(ProcessTree::withDescendants(p.processId()).size(), 3);
+    QVERIFY(!ProcessTree::hostUp(p.processId()));
+    p.kill();
+    p.waitForFinished();
+    QVERIFY(ProcessTree::hostUp(p.processId())); // gone: nothing left to wait for
 }
 
 QTEST_GUILESS_MAIN(tst_PosixLauncher)

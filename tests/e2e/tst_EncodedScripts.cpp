@@ -142,11 +142,11 @@ void tst_EncodedScripts::jseRunsUnderWine_data()
     QTest::newRow("escapes, tabs, quotes")
         << QByteArray("var s = \"a<b>c@d\\t\\\"q\\\"\";\r\nWScript.Echo(s);\r\n"
                       "WScript.Echo(1 < 2 ? \"yes\" : \"no\", \"@#@&\");\r\n")
-        << QByteArray("a<b>c@d\t\"q\"\r\nyes @#@&\r\n");
+        << QByteArray("a<b>c@d\t\"q\"\nyes @#@&\n");
     QTest::newRow("a plain copyright in Japanese before the marker")
         << cp932(QStringLiteral("// (C) 2001 作者\r\n//**Start Encode**\r\nfor (var i = 0; i < 3; i++)\r\n"
                                 "\tWScript.Echo(\"line \" + i);\r\n"))
-        << QByteArray("line 0\r\nline 1\r\nline 2\r\n");
+        << QByteArray("line 0\nline 1\nline 2\n");
 }
 
 // The console host's stand-in runs the .JSE that the encode action made, and shows what the

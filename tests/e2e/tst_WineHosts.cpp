@@ -1,6 +1,8 @@
 #include "Fakes.h"
 #include "PosixLauncher.h"
+#include "ProcessTree.h"
 #include "ScriptActions.h"
+#include "WineWarmer.h"
 #include "frmMainTexts.h"
 
 #include <QDir>
@@ -11,28 +13,30 @@
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
 #include <locale.h>
 
 namespace T = frmMainText;
 
-// Scripts run for real: the run action's command line, the real launcher and Wine's own
-// script hosts. The console host's terminal is a stand-in that keeps what it shows in a
-// file; the GUI host's script writes a file of its own. (Wine 8's VBScript cannot enumerate
-// WScript.Arguments with For Each, so the scripts count through them.)
+// Scripts run for real: the run action's command line, the real launcher and Quillet's own
+// script host under Wine. The console host's terminal is a stand-in that keeps what it
+// shows in a file; the GUI host's script writes a file of its own.
 class tst_WineHosts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
     void consoleHost_data();
     void consoleHost();
+    void consoleHostError();
     void guiHost();
     void encoderUnderWine();
+    void hostIsSeenStarting();
+    void warmerEndsWithQuillet();
 
 private:
     void runScript(const QString& host, const QString& script, const QString& answer);
     QTemporaryDir m_dir;
     QString m_scripts;
-    bool m_japanese = false;
 };
 
 namespace {
@@ -72,13 +76,16 @@ void tst_WineHosts::initTestCase()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
         QSKIP("Wine is not installed (apt-get install wine): the scripts cannot run for real here");
+    if (!QFile::exists(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet/cscript.exe")))
+        QSKIP("Quillet's script host was not built: mingw-w64 is missing (apt-get install "
+              "g++-mingw-w64-x86-64-posix)");
     QVERIFY(m_dir.isValid());
-    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr))) {
+    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr)))
         freelocale(l);
-        m_japanese = true;
-    } else {
-        qWarning("No Japanese locale: Wine reads the scripts in another code page; ASCII output only");
-    }
+    else
+        QSKIP("No ja_JP.UTF-8 locale (scripts/deps adds it): the host's Japanese messages cannot show");
+    // The user's own locale: the host speaks Japanese.
+    qputenv("LC_ALL", "ja_JP.UTF-8");
     // One Wine prefix for every run of the suite: making one takes many seconds.
     qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
     qunsetenv("WINEDEBUG");
@@ -140,19 +147,35 @@ void tst_WineHosts::consoleHost()
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray shown = f.readAll();
-    // Wine writes to a file in the console's code page, 932 under a Japanese locale.
-    const QByteArray expected = m_japanese ? cp932(QStringLiteral("こんにちは 3 [x] [a b] [$(id)]"))
-                                           : QByteArray(" 3 [x] [a b] [$(id)]");
+    // The host writes UTF-8 to anything that is not a console, whatever the locale.
+    const QByteArray expected = QStringLiteral("こんにちは 3 [x] [a b] [$(id)]").toUtf8();
     QVERIFY2(shown.contains(expected), shown.constData());
     QVERIFY2(QString::fromUtf8(shown).contains(QStringLiteral("続行するには何かキーを押してください")),
              shown.constData());
+}
+
+// What the user reads in the terminal window: the error with its line, and the exit code.
+void tst_WineHosts::consoleHostError()
+{
+    const QString out = m_dir.path() + QStringLiteral("/term/x-terminal-emulator.out");
+    QFile::remove(out);
+    const QString path = m_scripts + QStringLiteral("/bad.vbs");
+    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("x = 1 / 0"))));
+    runScript(QStringLiteral("CSCRIPT.EXE"), path, QStringLiteral("No CommLine"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(out); }, 180000), "the console host never ended");
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString shown = QString::fromUtf8(f.readAll());
+    QVERIFY2(shown.contains(path + QStringLiteral("(3, 1) VBScript 実行時エラー: 0 で除算しました。\n")),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("プログラムは終了コード 1 で終了しました。")), qPrintable(shown));
 }
 
 void tst_WineHosts::guiHost()
 {
     const QString out = m_scripts + QStringLiteral("/gui.out");
     runScript(QStringLiteral("WSCRIPT.EXE"), m_scripts + QStringLiteral("/gui.vbs"), QStringLiteral("p q"));
-    const QString expected = m_japanese ? QStringLiteral("こんにちは 2") : QStringLiteral(" 2");
+    const QString expected = QStringLiteral("こんにちは 2");
     QTRY_VERIFY2_WITH_TIMEOUT(utf16File(out).endsWith(expected), "the GUI host wrote nothing", 180000);
 }
 
@@ -186,6 +209,41 @@ void tst_WineHosts::encoderUnderWine()
     const QString out = source + QStringLiteral(".out");
     QTRY_COMPARE_WITH_TIMEOUT(
         utf16File(out), QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")), 180000);
+}
+
+// The busy cursor waits for this: the GUI host's process, as Wine names it once loaded.
+void tst_WineHosts::hostIsSeenStarting()
+{
+    const QString path = m_scripts + QStringLiteral("/sleep.vbs");
+    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("WScript.Sleep 20000"))));
+    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
+    const LaunchResult r = launcher.Shell(QStringLiteral("WSCRIPT.EXE \"%1\"").arg(path), 1);
+    QVERIFY2(r.pid > 0, qPrintable(r.reason));
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessTree::hostUp(r.pid), 60000);
+    QVERIFY(QFile::exists(QStringLiteral("/proc/%1").arg(r.pid))); // up, not ended
+    ::kill(static_cast<pid_t>(r.pid), SIGKILL);
+}
+
+// The helper that keeps Wine started ends with Quillet and leaves no process behind.
+void tst_WineHosts::warmerEndsWithQuillet()
+{
+    auto helperPids = [] {
+        QList<qint64> found;
+        for (qint64 pid : ProcessTree::withDescendants(QCoreApplication::applicationPid()))
+            if (pid != QCoreApplication::applicationPid())
+                found.append(pid);
+        return found;
+    };
+    QList<qint64> started;
+    {
+        WineWarmer warmer(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet"));
+        QVERIFY(warmer.start());
+        started = helperPids();
+        QVERIFY(!started.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessTree::hostUp(started.front()), 60000);
+    }
+    for (qint64 pid : started)
+        QVERIFY2(!QFile::exists(QStringLiteral("/proc/%1").arg(pid)), "the helper outlived its owner");
 }
 
 QTEST_GUILESS_MAIN(tst_WineHosts)

@@ -8,6 +8,8 @@
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void encode_data();
     void encode();
     void launchFailureIsReportedAndSurvived();
+    void runShowsThatItIsStarting();
     void commandLinesReachThePrograms_data();
     void commandLinesReachThePrograms();
 
@@ -316,6 +319,29 @@ void tst_ScriptActions::encode()
     QCOMPARE(m_fakes.launcher.lines(), launched);
     // Read afresh at every encode, so that a change in the options counts at once.
     QCOMPARE(m_fakes.settings.log, QStringList{"read Encoder"});
+}
+
+// A busy cursor from the click until the host's process is up or gone; the status bar is the
+// main window's own and says what it said.
+void tst_ScriptActions::runShowsThatItIsStarting()
+{
+    QProcess slow; // a host whose process never gets going
+    slow.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(slow.waitForStarted());
+    m_fakes.launcher.result.pid = slow.processId();
+    m_main->interpreter = QStringLiteral("CSCRIPT.EXE");
+    m_main->selectedFile = QStringLiteral("/s/a.vbs");
+    m_fakes.dialogs.inputAnswers = {QStringLiteral("No CommLine")};
+    perform({QStringLiteral("click:btnRun")});
+    QCOMPARE(m_fakes.launcher.lines(), QStringList{QStringLiteral("1|CSCRIPT.EXE \"/s/a.vbs\"")});
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QTest::qWait(300);
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(m_main->statusText(), QStringLiteral("選択したﾌｧｲﾙを実行します")); // the button's own hint
+    slow.kill();
+    slow.waitForFinished();
+    QTRY_VERIFY(!QGuiApplication::overrideCursor());
 }
 
 void tst_ScriptActions::launchFailureIsReportedAndSurvived()
