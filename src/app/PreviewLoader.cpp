@@ -1,5 +1,6 @@
 #include "PreviewLoader.h"
 
+#include "Fonts.h"
 #include "PosixFile.h"
 #include "RtfReader.h"
 
@@ -12,6 +13,24 @@ PreviewLoader::PreviewLoader(QPlainTextEdit* view)
     : QObject(view)
     , m_view(view)
 {
+}
+
+void PreviewLoader::setUpView(QPlainTextEdit* view)
+{
+    // For display only: nothing typed there would ever be saved.
+    view->setReadOnly(true);
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    view->setTabChangesFocus(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setUndoRedoEnabled(false);
+    view->setFont(Fonts::sized(Fonts::Gothic, 9.75));
+    // The design's light grey box keeps its dark text in any theme: a theme's text colour is
+    // made for the theme's own background, which may be dark.
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Base, QColor(224, 224, 224));
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(96, 96, 96));
+    view->setPalette(pal);
 }
 
 PreviewLoader::Result PreviewLoader::load(const QString& path)

@@ -28,6 +28,10 @@ public:
 
     explicit PreviewLoader(QPlainTextEdit* view);
 
+    // The preview as the main window shows it: read only, unwrapped, without undo, in the
+    // design's face and colours. One setup for the window and for the benchmark that times it.
+    static void setUpView(QPlainTextEdit* view);
+
     enum class Result { Loaded, Truncated, Unreadable };
     // Replaces the preview's content; anything still loading from before is dropped. On
     // Unreadable the preview is left empty.

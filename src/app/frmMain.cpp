@@ -95,21 +95,8 @@ void frmMain::createControls()
 
     fldViewSrc = place<QPlainTextEdit>(m_client, "fldViewSrc", twipsRect(2760, 1320, 6735, 4815));
     fldViewSrc->setAccessibleName(T::NameViewSrc);
-    // For display only: nothing typed there would ever be saved.
-    fldViewSrc->setReadOnly(true);
-    fldViewSrc->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    fldViewSrc->setTabChangesFocus(true);
-    fldViewSrc->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fldViewSrc->setUndoRedoEnabled(false);
+    PreviewLoader::setUpView(fldViewSrc);
     m_preview = new PreviewLoader(fldViewSrc);
-    fldViewSrc->setFont(Fonts::sized(Fonts::Gothic, 9.75));
-    // The design's light grey box keeps its dark text in any theme: a theme's text colour is
-    // made for the theme's own background, which may be dark.
-    QPalette pal = fldViewSrc->palette();
-    pal.setColor(QPalette::Base, QColor(224, 224, 224));
-    pal.setColor(QPalette::Text, Qt::black);
-    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(96, 96, 96));
-    fldViewSrc->setPalette(pal);
 
     auto button = [this](const char* name, const QString& caption, QRect geometry, int topic) {
         auto* b = place<QPushButton>(m_client, name, geometry, caption);
