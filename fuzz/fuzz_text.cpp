@@ -1,6 +1,8 @@
 // Any bytes as a script file: detect, decode whole and in the preview's pieces, and the two
 // must agree; what decodes cleanly must encode back to the same bytes. The editor's text,
-// saved untouched, is the file byte for byte, and a line added at its end keeps the rest.
+// saved untouched, is the file byte for byte, and a line added at its end keeps the rest;
+// as a file name, the bytes come back unchanged.
+#include "NativeName.h"
 #include "ScriptText.h"
 #include "TextCodec.h"
 
@@ -35,6 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     }
     (void)TextCodec::toLf(whole);
+
+    // The same bytes as a file name: they come back as they were, whatever they are.
+    if (NativeName::toBytes(NativeName::fromBytes(bytes)) != bytes)
+        __builtin_trap();
+    (void)NativeName::display(NativeName::fromBytes(bytes));
 
     ScriptText file{QByteArray(bytes.data(), bytes.size())};
     const QString shown = file.takeText();
