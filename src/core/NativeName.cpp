@@ -10,9 +10,11 @@ namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
 
-bool isEscape(QChar c)
+// A stray byte kept as a lone low surrogate; the second half of a pair is a character's.
+bool isEscape(QStringView s, qsizetype i)
 {
-    return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
+    const char16_t c = s[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && !(i > 0 && s[i - 1].isHighSurrogate());
 }
 
 // Length of the valid UTF-8 sequence at p, or 0.
@@ -60,12 +62,21 @@ bool readable(QStringView s)
     return true;
 }
 
+// UTF-8 to text, a leading byte-order mark kept as the character it is: in a name it is part
+// of the name.
+QString utf8(QByteArrayView bytes)
+{
+    QStringDecoder d(QStringDecoder::Utf8,
+                     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return d.decode(bytes);
+}
+
 } // namespace
 
 QString fromBytes(QByteArrayView bytes)
 {
     if (TextCodec::isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return utf8(bytes);
     QString out;
     out.reserve(bytes.size());
     const auto* p = reinterpret_cast<const uchar*>(bytes.data());
@@ -77,7 +88,7 @@ QString fromBytes(QByteArrayView bytes)
             ++p;
             continue;
         }
-        out += QString::fromUtf8(reinterpret_cast<const char*>(p), len);
+        out += utf8(QByteArrayView(p, len));
         p += len;
     }
     return out;
@@ -91,7 +102,7 @@ QByteArray toBytes(QStringView name)
     out.reserve(name.size() * 3);
     qsizetype run = 0;
     for (qsizetype i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !isEscape(name[i]))
+        if (i < name.size() && !isEscape(name, i))
             continue;
         out += name.sliced(run, i - run).toUtf8();
         if (i < name.size())
@@ -103,8 +114,8 @@ QByteArray toBytes(QStringView name)
 
 bool isUnicode(QStringView name)
 {
-    for (QChar c : name)
-        if (isEscape(c))
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (isEscape(name, i))
             return false;
     return true;
 }
@@ -129,8 +140,8 @@ QString display(QStringView name)
             if (!cp932.hasError() && readable(read)) {
                 out += read;
             } else {
-                for (QChar c : element)
-                    out += isEscape(c) ? QChar(QChar::ReplacementCharacter) : c;
+                for (qsizetype i = 0; i < element.size(); ++i)
+                    out += isEscape(element, i) ? QChar(QChar::ReplacementCharacter) : element[i];
                 out += UnreadableMark;
             }
         }

@@ -25,6 +25,12 @@ void tst_NativeName::names_data()
         << QByteArray("/スクリプト/\x83\x65\x83\x58\x83\x67.vbs") << "/スクリプト/テスト.vbs" << false;
     QTest::newRow("a code page 932 folder")
         << QByteArray("/\x83\x74\x83\x48\x83\x8b\x83\x5f/a.vbs") << "/フォルダ/a.vbs" << false;
+    QTest::newRow("a byte-order mark is part of the name") << QByteArray("\xef\xbb\xbf"
+                                                                         "a.vbs")
+                                                           << QString(QChar(0xFEFF)) + "a.vbs" << true;
+    QTest::newRow("a character outside the first plane, in UTF-8")
+        << QByteArray("/s/\xf3\x87\x82\x87\xf0\x9f\x98\x80.vbs")
+        << QString::fromUtf8("/s/\xf3\x87\x82\x87\xf0\x9f\x98\x80.vbs") << true;
     QTest::newRow("a lead byte cut off") << QByteArray("/s/a\x83") << "/s/a\uFFFD (文字コード不明)" << false;
     QTest::newRow("a surrogate in UTF-8 form is not UTF-8")
         << QByteArray("/s/\xed\xa0\x80.vbs") << "/s/\uFFFD\uFFFD\uFFFD.vbs (文字コード不明)" << false;
