@@ -8,7 +8,8 @@
 
 namespace host {
 
-// True with `text` decoded; false with the reason the user is shown.
-bool decodeEncodedVBScript(std::wstring& text, std::wstring* why);
+// True with `bytes` turned into the plain script's bytes (every encoded block decoded, the
+// rest kept); false with the sentence the user is shown, which names the damaged block's line.
+bool decodeEncodedVBScript(std::string& bytes, std::wstring* why);
 
 } // namespace host

@@ -1,4 +1,4 @@
-// Quillet's Windows script host: runs a .vbs, .js or .jse with Wine's own script engines
+// Quillet's Windows script host: runs a .vbs, .vbe, .js or .jse with Wine's own script engines
 // and reports every error with its line, as the Windows hosts do. Built twice: as the
 // console host (cscript.exe) and, with QUILLET_GUI_HOST, as the GUI host (wscript.exe).
 
@@ -199,7 +199,7 @@ public:
 
 private:
     void say(const std::wstring& text, bool error);
-    int inputError(Text t, const std::wstring& a);
+    int inputError(Text t, const std::wstring& a, const std::wstring& b = {});
     void reportScriptError(const ErrorReport& e, Engine engine);
     IActiveScript* createEngine(const CLSID& clsid);
     void startWatchdog();
@@ -232,9 +232,9 @@ void Host::say(const std::wstring& text, bool error)
     o.writeLine(withNewlines(text, o.newline()));
 }
 
-int Host::inputError(Text t, const std::wstring& a)
+int Host::inputError(Text t, const std::wstring& a, const std::wstring& b)
 {
-    say(fill(t, a), true);
+    say(fill(t, a, b), true);
     return FailureCode;
 }
 
@@ -417,20 +417,18 @@ int Host::run(const std::vector<std::wstring>& argv)
     CloseHandle(file);
     if (!readOk)
         return inputError(Text::UnreadableScript, m_shownPath);
-    std::wstring code = decodeText(bytes);
+    if (kind == EngineKind::EncodedVBScript) {
+        std::wstring why;
+        // Where the engine itself decodes, a damaged block is a script error: //B hides it.
+        if (!decodeEncodedVBScript(bytes, &why))
+            return m_options.batch ? FailureCode : inputError(Text::BadEncoding, m_shownPath, why);
+    }
+    const std::wstring code = decodeText(bytes);
 
     CLSID clsid = VBScriptId;
     Engine engine = Engine::VBScript;
     std::wstring engineName = L"VBScript";
     switch (kind) {
-    case EngineKind::EncodedVBScript: {
-        std::wstring why;
-        if (!decodeEncodedVBScript(code, &why)) {
-            say(m_shownPath + L": " + why, true);
-            return FailureCode;
-        }
-        break;
-    }
     case EngineKind::JScript:
         clsid = JScriptId;
         engine = Engine::JScript;

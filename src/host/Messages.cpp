@@ -387,9 +387,8 @@ std::wstring text(Text t)
     case Text::BadTimeout:
         return ja ? L"入力エラー: \"%s\" のタイムアウト値が不正です。"
                   : L"Input Error: Invalid timeout value in \"%s\".";
-    case Text::EncodedVbs:
-        return ja ? L"エンコードされた VBScript (.vbe) はまだ実行できません。デコーダーがありません。"
-                  : L"Encoded VBScript (.vbe) cannot run yet: there is no decoder.";
+    case Text::BadEncoding:
+        return ja ? L"スクリプト \"%s\" を実行できません。%s" : L"Can not run script \"%s\". %s";
     case Text::Timeout:
         return ja ? L"スクリプト \"%s\" の実行時間が制限を超えました。\nスクリプトの実行を中止しました。"
                   : L"Script execution time was exceeded on script \"%s\".\nScript execution was terminated.";

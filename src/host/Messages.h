@@ -43,7 +43,7 @@ enum class Text {
     EngineFailed,   // %s: the engine name
     UnknownOption,  // %s: the switch
     BadTimeout,     // %s: the switch
-    EncodedVbs,     // .vbe cannot run yet
+    BadEncoding,    // %s: the script, %s: why its encoded text cannot be read
     Timeout,        // %s: the script
     Logo,
     Usage,

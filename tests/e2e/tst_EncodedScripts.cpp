@@ -1,7 +1,6 @@
 #include "EncodedScript.h"
 #include "Fakes.h"
 #include "PosixLauncher.h"
-#include "ScriptActions.h"
 #include "frmMain.h"
 #include "frmMainTexts.h"
 
@@ -13,11 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <locale.h>
+
 namespace T = frmMainText;
 
 // Encoded scripts for real: the encode action starting quillet-encode through the real
-// launcher, and what it wrote run by the console host's stand-in under Wine, whose own
-// JScript.Encode engine is a decoder nobody here wrote.
+// launcher, and what it wrote run by the script hosts' stand-ins under Wine: .jse by Wine's
+// own JScript.Encode engine, a decoder nobody here wrote, and .vbe by Quillet's host.
 class tst_EncodedScripts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -26,11 +27,16 @@ private Q_SLOTS:
     void encodeAction();
     void jseRunsUnderWine_data();
     void jseRunsUnderWine();
+    void vbeRunsInTheHosts_data();
+    void vbeRunsInTheHosts();
 
 private:
     QString encodeWithTheAction(const QString& source, const QStringList& steps, const QString& answer,
                                 const QString& output);
+    QString prepareWine();
+    QByteArray runWithStandIn(const QString& host, const QString& path, int boxes = 0);
     QTemporaryDir m_dir;
+    QString m_term; // the terminal stand-in's folder
 };
 
 namespace {
@@ -135,6 +141,58 @@ void tst_EncodedScripts::encodeAction()
     QCOMPARE(readAll(source), plain);
 }
 
+// Wine for the stand-ins, and a terminal that runs its command with the output kept and no
+// key to wait for. What is missing, or empty.
+QString tst_EncodedScripts::prepareWine()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
+        return QStringLiteral(
+            "Wine is not installed (apt-get install wine): no engine to run the encoded script");
+    if (!QFile::exists(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet/cscript.exe")))
+        return QStringLiteral("Quillet's script host was not built: mingw-w64 is missing (apt-get install "
+                              "g++-mingw-w64-x86-64-posix)");
+    qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
+    qputenv("WINEDEBUG", "-all");
+    qputenv("WINEDLLOVERRIDES", "mscoree,mshtml=");
+    qunsetenv("DISPLAY");
+    if (!m_term.isEmpty())
+        return {};
+    const QString term = m_dir.filePath(QStringLiteral("term"));
+    if (!QDir().mkpath(term) ||
+        !writeFile(term + QStringLiteral("/x-terminal-emulator"),
+                   "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
+                   "\"$@\" > \"$0.tmp\" 2>&1 < /dev/null\nmv \"$0.tmp\" \"$0.out\"\n"))
+        return QStringLiteral("cannot write the terminal stand-in");
+    QFile(term + QStringLiteral("/x-terminal-emulator"))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", (term + u':').toUtf8() + qgetenv("PATH"));
+    m_term = term;
+    return {};
+}
+
+// The stand-in for `host` given the script on its command line, as the file list cannot:
+// what the console host's terminal showed, or every box the GUI host showed (QUILLET_HOST_BOXES
+// set), once there are `boxes` of them.
+QByteArray tst_EncodedScripts::runWithStandIn(const QString& host, const QString& path, int boxes)
+{
+    const bool gui = host == QStringLiteral("WSCRIPT.EXE");
+    const QString out = gui ? QString::fromLocal8Bit(qgetenv("QUILLET_HOST_BOXES"))
+                            : m_term + QStringLiteral("/x-terminal-emulator.out");
+    QFile::remove(out);
+    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
+    const LaunchResult r = launcher.Shell(QStringLiteral("%1 \"%2\"").arg(host, path), 1);
+    if (r.pid <= 0)
+        return "<launch failed: " + r.reason.toUtf8() + '>';
+    if (gui) {
+        if (!QTest::qWaitFor([&] { return readAll(out).count("\n\f\n") >= boxes; }, 180000))
+            return "<the GUI host showed: " + readAll(out) + '>';
+        return readAll(out);
+    }
+    if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 180000))
+        return "<the console host never ended>";
+    return readAll(out);
+}
+
 void tst_EncodedScripts::jseRunsUnderWine_data()
 {
     QTest::addColumn<QByteArray>("script");
@@ -155,13 +213,9 @@ void tst_EncodedScripts::jseRunsUnderWine()
 {
     QFETCH(QByteArray, script);
     QFETCH(QByteArray, shown);
-    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
-        QSKIP("Wine is not installed (apt-get install wine): no JScript.Encode engine to run the encoded "
-              "script");
-    qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
-    qputenv("WINEDEBUG", "-all");
-    qputenv("WINEDLLOVERRIDES", "mscoree,mshtml=");
-    qunsetenv("DISPLAY");
+    const QString missing = prepareWine();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
     // A new prefix knows the engine but not the extension: the registration a Windows system has.
     for (const QStringList& key : {QStringList{"HKCR\\.jse", "JSEFile"},
                                    QStringList{"HKCR\\JSEFile\\ScriptEngine", "JScript.Encode"}}) {
@@ -170,18 +224,6 @@ void tst_EncodedScripts::jseRunsUnderWine()
         QVERIFY(reg.waitForFinished(180000));
         QCOMPARE(reg.exitCode(), 0);
     }
-
-    // The terminal: runs its command with the output kept, and no key to wait for.
-    const QString term = m_dir.filePath(QStringLiteral("term"));
-    QVERIFY(QDir().mkpath(term));
-    QVERIFY(writeFile(term + QStringLiteral("/x-terminal-emulator"),
-                      "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
-                      "\"$@\" > \"$0.tmp\" 2>&1 < /dev/null\nmv \"$0.tmp\" \"$0.out\"\n"));
-    QFile(term + QStringLiteral("/x-terminal-emulator"))
-        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", (term + u':').toUtf8() + oldPath);
-    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
 
     const QString source = m_dir.filePath(QStringLiteral("wine/%1.js").arg(QTest::currentDataTag()));
     QVERIFY(QDir().mkpath(QFileInfo(source).path()));
@@ -192,25 +234,78 @@ void tst_EncodedScripts::jseRunsUnderWine()
              encodedPath);
     QVERIFY(readAll(encodedPath).contains("#@~^"));
 
-    auto runInConsoleHost = [&](const QString& path) -> QByteArray {
-        const QString out = term + QStringLiteral("/x-terminal-emulator.out");
-        QFile::remove(out);
-        FakeServices fakes;
-        PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-        const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
-                                fakes.drives,  fakes.printing, fakes.registry};
-        QString interpreter = QStringLiteral("CSCRIPT.EXE");
-        fakes.dialogs.inputAnswers = {QStringLiteral("No CommLine")};
-        ScriptActions::run(services, interpreter, path, {T::RunPrompt, T::RunTitle});
-        if (fakes.dialogs.calls.size() != 1)
-            return "<launch failed: " + fakes.dialogs.described().join(u'\n').toUtf8() + '>';
-        if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 180000))
-            return "<the console host never ended>";
-        return readAll(out);
-    };
-    const QByteArray plainRun = runInConsoleHost(source);
+    const QByteArray plainRun = runWithStandIn(QStringLiteral("CSCRIPT.EXE"), source);
     QVERIFY2(plainRun.contains(shown), plainRun.constData());
-    QCOMPARE(runInConsoleHost(encodedPath), plainRun);
+    QCOMPARE(runWithStandIn(QStringLiteral("CSCRIPT.EXE"), encodedPath), plainRun);
+}
+
+void tst_EncodedScripts::vbeRunsInTheHosts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("shown"); // %1: the script's path
+    QTest::addColumn<int>("boxes");     // the GUI host's; none: the terminal's text holds `shown`
+    const QByteArray greeting =
+        cp932(QStringLiteral("' 作成者: テスト\r\nWScript.Echo \"こんにちは <b> @\", 1\r\n"));
+    const QByteArray failing = cp932(
+        QStringLiteral("' 作成者: テスト\r\nWScript.Echo \"前\"\r\n  x = 1 / 0\r\nWScript.Echo \"後\"\r\n"));
+    QTest::newRow("console host") << "CSCRIPT.EXE" << greeting
+                                  << "\nこんにちは <b> @ 1\n\n続行するには何かキーを押してください" << 0;
+    QTest::newRow("console host, an error on line 3")
+        << "CSCRIPT.EXE" << failing
+        << "\n前\n%1(3, 3) VBScript 実行時エラー: 0 で除算しました。\n\n"
+           "プログラムは終了コード 1 で終了しました。\n続行するには何かキーを押してください"
+        << 0;
+    QTest::newRow("GUI host") << "WSCRIPT.EXE" << greeting << "Windows Script Host\nこんにちは <b> @ 1\n\f\n"
+                              << 1;
+    QTest::newRow("GUI host, the error box")
+        << "WSCRIPT.EXE" << failing
+        << "Windows Script Host\n前\n\f\nWindows Script Host\nスクリプト: %1\n行: 3\n文字: 3\n"
+           "エラー: 0 で除算しました。\nコード: 800A000B\nソース: VBScript 実行時エラー\n\f\n"
+        << 2;
+}
+
+// エンコード with quillet-encode makes a.vbs.VBE, and both hosts' stand-ins run it as they run
+// a.vbs.
+void tst_EncodedScripts::vbeRunsInTheHosts()
+{
+    QFETCH(QString, host);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, shown);
+    QFETCH(int, boxes);
+    const QString missing = prepareWine();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr)))
+        freelocale(l);
+    else
+        QSKIP("No ja_JP.UTF-8 locale (scripts/deps adds it): the host's Japanese cannot show");
+    // The user's locale, which the host speaks.
+    const QByteArray oldLocale = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+    const QString hook = m_dir.filePath(QStringLiteral("boxes"));
+    qputenv("QUILLET_HOST_BOXES", QFile::encodeName(hook));
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", oldLocale);
+        qunsetenv("QUILLET_HOST_BOXES");
+    });
+
+    const QString source = m_dir.filePath(QStringLiteral("vbe %1/a.vbs").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(QFileInfo(source).path()));
+    QVERIFY(writeFile(source, script));
+    const QString encodedPath = source + QStringLiteral(".VBE");
+    QCOMPARE(encodeWithTheAction(source, {"click:btnEncode"}, FakeDialogs::AcceptDefault, encodedPath),
+             encodedPath);
+    QVERIFY(readAll(encodedPath).startsWith("#@~^"));
+
+    for (const QString& path : {source, encodedPath}) {
+        const QString expected = QString(shown).replace(QStringLiteral("%1"), path);
+        const QString ran = QString::fromUtf8(runWithStandIn(host, path, boxes));
+        if (boxes > 0)
+            QCOMPARE(ran, expected);
+        else
+            QVERIFY2(ran.contains(expected), qPrintable(ran));
+    }
 }
 
 QTEST_MAIN(tst_EncodedScripts)

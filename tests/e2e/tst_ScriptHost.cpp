@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void japaneseThroughPipes();
     void inputEndingMidCharacter();
     void encodedJScript();
+    void encodedVBScript_data();
+    void encodedVBScript();
     void guiErrorBox_data();
     void guiErrorBox();
     void sharedScripts_data();
@@ -47,6 +50,7 @@ private:
     Result run(const QString& program, const QStringList& args, const QString& locale,
                const QByteArray& input = {}, const QString& env = {});
     QString write(const QString& name, const QByteArray& bytes);
+    QString encode(const QString& source, const QString& destination);
     QTemporaryDir m_dir;
     QString m_scripts;
     QString m_wine;
@@ -242,10 +246,34 @@ void tst_ScriptHost::badInput_data()
         << "notes.txt" << crlf("x\n") << ja << nologo << QString()
         << "入力エラー: ファイル拡張子 \".txt\" のスクリプト エンジンがありません。\n"
         << 1;
-    QTest::newRow("encoded VBScript cannot run yet")
-        << "enc.vbe" << QByteArray("#@~^AAAAAA==^#~@") << ja << nologo << QString()
-        << "%1: エンコードされた VBScript (.vbe) はまだ実行できません。デコーダーがありません。\n"
+    // "WScript.Echo 1" after two plain lines, as the encoder writes it, then damaged by hand.
+    const QByteArray head = "' a\r\n' b\r\n";
+    const QByteArray block = "#@~^DgAAAA==\tUm.bwDR21tK~FygQAAA==^#~@";
+    QTest::newRow("encoded block altered")
+        << "altered.vbe" << head + QByteArray(block).replace(16, 1, "x") << ja << nologo << QString()
+        << "スクリプト \"%1\" を実行できません。3 行目のエンコードされたブロックが壊れています: "
+           "チェックサムが合いません (書き換えられています)。\n"
         << 1;
+    QTest::newRow("encoded block cut short, in English")
+        << "cut.vbe" << head + block.chopped(3) << en << nologo << QString()
+        << "Can not run script \"%1\". The encoded block on line 3 is damaged: it is cut short.\n"
+        << 1;
+    QTest::newRow("encoded block with a wrong length")
+        << "length.vbe" << head + QByteArray(block).replace(4, 1, "E") << ja << nologo << QString()
+        << "スクリプト \"%1\" を実行できません。3 行目のエンコードされたブロックが壊れています: "
+           "長さが中身と合いません。\n"
+        << 1;
+    QTest::newRow("the second encoded block damaged, named by //E:")
+        << "two.txt" << block + "\r\n" + QByteArray(block).replace("^#~@", "^#~!") << en
+        << QStringList{QStringLiteral("//nologo"), QStringLiteral("//E:VBScript.Encode")} << QString()
+        << "Can not run script \"%1\". The encoded block on line 2 is damaged: its end mark \"^#~@\" is "
+           "missing.\n"
+        << 1;
+    QTest::newRow("encoded block damaged under //B: the exit code says it")
+        << "batch.vbe" << head + block.chopped(1) << ja << QStringList{QStringLiteral("//B")} << QString()
+        << QString() << 1;
+    QTest::newRow("an intact encoded block runs") << "intact.vbe" << head + block << ja << nologo << "1\n"
+                                                  << QString() << 0;
     QTest::newRow("UTF-16 with byte-order mark")
         << "utf16.vbs" << utf16le(QStringLiteral("WScript.Echo \"ﾊﾝｶｸ ①\"\r\n")) << en << nologo << "ﾊﾝｶｸ ①\n"
         << QString() << 0;
@@ -438,6 +466,114 @@ void tst_ScriptHost::encodedJScript()
     QCOMPARE(r.code, 0);
 }
 
+QString tst_ScriptHost::encode(const QString& source, const QString& destination)
+{
+    QProcess p;
+    p.start(QStringLiteral(QUILLET_BINARY_DIR "/bin/quillet-encode"),
+            {source, QStringLiteral("/f"), destination});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("<quillet-encode failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()));
+    return destination;
+}
+
+void tst_ScriptHost::encodedVBScript_data()
+{
+    QTest::addColumn<QString>("file"); // a name: written from `bytes`; a path: a real script
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("encoded"); // the encoder's output; with it, the host's switches
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("out"); // %2: the script's name
+    QTest::addColumn<QString>("err"); // %1: the script's path
+    QTest::addColumn<int>("code");
+
+    const QString ja = QStringLiteral("ja_JP.UTF-8");
+    const QString en = QStringLiteral("C.UTF-8");
+    const QString vbe = QStringLiteral("%1.VBE");
+    const QString data = QStringLiteral(QUILLET_TESTDATA "/text/");
+    // MsgBox shows nothing here (no display): Echo says what ran.
+    QTest::newRow("ASCII with LF") << data + "ascii-lf.vbs" << QByteArray() << vbe << en << "hi\n"
+                                   << QString() << 0;
+    QTest::newRow("code page 932 with a header")
+        << data + "cp932-greeting.vbs" << QByteArray() << vbe << ja << "C:\\Program Files\\%2\n"
+        << QString() << 0;
+    QTest::newRow("UTF-16 LE") << data + "utf16le-bom.vbs" << QByteArray() << vbe << en
+                               << "C:\\Program Files\\%2\n"
+                               << QString() << 0;
+    QTest::newRow("UTF-16 BE") << data + "utf16be-bom.vbs" << QByteArray() << vbe << ja
+                               << "C:\\Program Files\\%2\n"
+                               << QString() << 0;
+    QTest::newRow("code page 932 with invalid bytes")
+        << data + "cp932-invalid-bytes.vbs" << QByteArray() << vbe << ja << QString() << QString() << 0;
+    QTest::newRow("Japanese, escapes, tabs and a block look-alike")
+        << "escapes.vbs"
+        << crlf("' 作成者: テスト\n"
+                "s = \"<a> @ b\" & vbTab & \"@#@&@!@*@$\"\n"
+                "WScript.Echo s, \"ｸｲﾙｯﾄ ～ ∥\"\n"
+                "\tWScript.Echo Len(\"日本語\"), Chr(64) & \"#~^\", \"#@~^AAAAAA==^#~@\"\n")
+        << vbe << ja << "<a> @ b\t@#@&@!@*@$ ｸｲﾙｯﾄ ～ ∥\n3 @#~^ #@~^AAAAAA==^#~@\n"
+        << QString() << 0;
+    QTest::newRow("UTF-8, a plain header before the start marker, LF and CR LF")
+        << "marker.vbs"
+        << QStringLiteral("' 著作権: 山田 太郎\r\n'**Start Encode**\r\nWScript.Echo \"髙橋\"\n"
+                          "WScript.Echo WScript.ScriptName\r\n")
+               .toUtf8()
+        << vbe << en << "髙橋\n%2\n"
+        << QString() << 0;
+    QTest::newRow("a runtime error on line 3")
+        << "runtime.vbs" << crlf("WScript.Echo \"前\"\n' コメント\n  x = 1 / 0\nWScript.Echo \"後\"\n") << vbe
+        << ja << "前\n"
+        << "%1(3, 3) VBScript 実行時エラー: 0 で除算しました。\n"
+        << 1;
+    QTest::newRow("Err.Raise on line 3 after the start marker, in English")
+        << "raise.vbs" << crlf("' (C) 2001\n'**Start Encode**\n\tErr.Raise 5\n") << vbe << en << QString()
+        << "%1(3, 2) VBScript runtime error: Invalid procedure call or argument\n"
+        << 1;
+    QTest::newRow("a syntax error") << "syntax.vbs"
+                                    << crlf("WScript.Echo \"前\"\nIf x Then\n  x = 1 +* 2\nEnd If\n") << vbe
+                                    << ja << QString()
+                                    << "%1(3, 10) VBScript コンパイル エラー: 構文エラーです。\n"
+                                    << 1;
+    QTest::newRow("//E:VBScript.Encode for a file of any name")
+        << "engine.vbs" << crlf("WScript.Echo \"エンジン\"\n") << "%1.enc" << ja << "エンジン\n"
+        << QString() << 0;
+}
+
+// An encoded script runs exactly as its plain text does: output, errors with their line and
+// character, exit code.
+void tst_ScriptHost::encodedVBScript()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, encoded);
+    QFETCH(QString, locale);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(int, code);
+    QString plain = file;
+    if (!bytes.isEmpty())
+        plain = write(file, bytes);
+    QVERIFY(!plain.isEmpty());
+    const QString encodedPath = m_scripts + u'/' + encoded.arg(QFileInfo(plain).fileName());
+    QCOMPARE(encode(plain, encodedPath), encodedPath);
+    QFile f(encodedPath);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray encodedBytes = f.readAll();
+    // The encoder writes the block's marks in the script's own charset.
+    QVERIFY(encodedBytes.contains("#@~^") || encodedBytes.contains(QByteArray("#\0@\0~\0^\0", 8)) ||
+            encodedBytes.contains(QByteArray("\0#\0@\0~\0^", 8)));
+
+    for (const QString& path : {plain, encodedPath}) {
+        QStringList args{QStringLiteral("//nologo")};
+        if (path == encodedPath && !path.endsWith(QStringLiteral(".VBE")))
+            args << QStringLiteral("//E:VBScript.Encode");
+        const Result r =
+            run(QStringLiteral("cscript.exe"), args + QStringList{StandIns::wineForm(path)}, locale);
+        QCOMPARE(r.err, QString(err).replace(QStringLiteral("%1"), path));
+        QCOMPARE(r.out, QString(out).replace(QStringLiteral("%2"), QFileInfo(path).fileName()));
+        QCOMPARE(r.code, code);
+    }
+}
+
 void tst_ScriptHost::guiErrorBox_data()
 {
     QTest::addColumn<QString>("file");
@@ -460,6 +596,12 @@ void tst_ScriptHost::guiErrorBox_data()
         << "gui-stdout.vbs" << crlf("WScript.StdOut.WriteLine 1\n") << "ja_JP.UTF-8"
         << "Windows Script Host\nスクリプト: %1\n行: 1\n文字: 1\nエラー: ハンドルが無効です。\n"
            "コード: 80070006\nソース: WScript\n\f\n"
+        << 1;
+    QTest::newRow("a damaged encoded block")
+        << "gui-damaged.vbe" << QByteArray("\r\n#@~^DgAAAA==\tUm.bwDR21tK~FygQAAA==") << "ja_JP.UTF-8"
+        << "Windows Script Host\nスクリプト \"%1\" を実行できません。2 "
+           "行目のエンコードされたブロックが壊れています: "
+           "ブロックが途中で切れています。\n\f\n"
         << 1;
 }
 
