@@ -13,6 +13,7 @@
 #include "PreviewLoader.h"
 #include "RtfReader.h"
 #include "ScriptBox.h"
+#include "ScriptFiles.h"
 #include "SystemServices.h"
 #include "TextCodec.h"
 #include "frmEdit.h"
@@ -298,7 +299,7 @@ void benchNulFile(const QString& root, qint64 size)
     const double readDecode = medianMs(3, [&] {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
-        (void)TextCodec::decodeFile(f.read(PreviewLoader::MaxBytes));
+        (void)TextCodec::decodeFile(f.read(ScriptFiles::MaxBytes));
     });
     QPlainTextEdit view;
     view.resize(449, 321);

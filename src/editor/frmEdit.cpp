@@ -6,6 +6,7 @@
 #include "Printing.h"
 #include "SafeFile.h"
 #include "ScriptBox.h"
+#include "ScriptFiles.h"
 #include "Twips.h"
 #include "frmEditTexts.h"
 
@@ -37,10 +38,6 @@ namespace T = frmEditText;
 namespace {
 
 QPointer<frmEdit> s_window;
-
-// Larger than any script; the whole file must fit, since a cut text saved back would lose
-// the rest.
-constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 QFont windowFont()
 {
@@ -228,7 +225,8 @@ void frmEdit::load(const QString& path)
 {
     m_fieldPath = path;
     fldFileName->setText(NativeName::display(path));
-    const PosixFile::Read read = PosixFile::readRegular(path, MaxFileSize);
+    // Refused whole rather than cut: a cut text saved back would lose the rest.
+    const PosixFile::Read read = PosixFile::readRegular(path, ScriptFiles::MaxBytes);
     m_offered.reset();
     if (!read.ok) {
         reportOpenFailure(path, read.reason);
@@ -297,7 +295,7 @@ bool frmEdit::changedOnDisk(std::optional<PosixFile::Stamp>* now)
     // Gone is not changed: a save puts it back.
     if (!current || *current == *m_stamp)
         return false;
-    const PosixFile::Read read = PosixFile::readRegular(m_path, MaxFileSize);
+    const PosixFile::Read read = PosixFile::readRegular(m_path, ScriptFiles::MaxBytes);
     if (read.ok && qHash(read.bytes, 0) == m_diskHash) {
         m_stamp = current; // touched, not changed
         return false;

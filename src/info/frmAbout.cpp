@@ -103,7 +103,7 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name
         return false;
     }
     QByteArray data = RegFile::ansiData(*v);
-    if (data.size() > 1024) {
+    if (data.size() > RegValueBufferBytes) {
         value.clear();
         return false;
     }
