@@ -426,8 +426,12 @@ const struct {
     QStringView program;
     Resolver resolve;
 } Table[] = {
-    {u"wscript.exe", guiHost}, {u"cscript.exe", consoleHost},        {u"notepad.exe", textEditor},
-    {u"hh.exe", helpViewer},   {u"msinfo32.exe", systemInformation}, {u"rundll32.exe", internetShortcut},
+    {u"wscript.exe", guiHost},            // Quillet's own host under Wine, PerlScript under perl
+    {u"cscript.exe", consoleHost},        // the same, in a terminal window
+    {u"notepad.exe", textEditor},         // the desktop's text editor
+    {u"hh.exe", helpViewer},              // a CHM viewer, Quillet's own first
+    {u"msinfo32.exe", systemInformation}, // hardinfo, kinfocenter
+    {u"rundll32.exe", internetShortcut},  // xdg-open for "shdocvw.dll,OpenURL"
 };
 
 } // namespace

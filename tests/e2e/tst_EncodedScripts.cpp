@@ -1,9 +1,7 @@
 #include "EncodedScript.h"
-#include "Fakes.h"
 #include "PosixLauncher.h"
-#include "ScriptActions.h"
-#include "frmMain.h"
-#include "frmMainTexts.h"
+#include "TestBench.h"
+#include "WorkbenchTexts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace T = frmMainText;
+namespace T = WorkbenchText;
 
 // Encoded scripts for real: the encode action starting quillet-encode through the real
 // launcher, and what it wrote run by the console host's stand-in under Wine, whose own
@@ -83,10 +81,12 @@ QString tst_EncodedScripts::encodeWithTheAction(const QString& source, const QSt
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    frmMain main(Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing,
-                          fakes.registry});
+    TestBench bench(
+        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
+        fakes.printing);
+    frmMain main(bench.workbench);
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), QStringLiteral("quillet-encode"));
-    main.selectedFile = source;
+    bench.workbench.selectFile(source);
     fakes.dialogs.inputAnswers = {answer};
     perform(&main, steps);
     const QStringList boxes = fakes.dialogs.described();
@@ -197,11 +197,13 @@ void tst_EncodedScripts::jseRunsUnderWine()
         QFile::remove(out);
         FakeServices fakes;
         PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-        const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
-                                fakes.drives,  fakes.printing, fakes.registry};
-        QString interpreter = QStringLiteral("CSCRIPT.EXE");
+        TestBench bench(
+            Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
+            fakes.printing);
+        bench.workbench.chooseHost(QStringLiteral("CSCRIPT.EXE"));
+        bench.workbench.selectFile(path);
         fakes.dialogs.inputAnswers = {QStringLiteral("No CommLine")};
-        ScriptActions::run(services, interpreter, path, {T::RunPrompt, T::RunTitle});
+        bench.workbench.run(Workbench::From::Button);
         if (fakes.dialogs.calls.size() != 1)
             return "<launch failed: " + fakes.dialogs.described().join(u'\n').toUtf8() + '>';
         if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 180000))

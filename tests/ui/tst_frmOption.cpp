@@ -1,8 +1,7 @@
 #include "FakePrograms.h"
 #include "Fakes.h"
 #include "FileSettingsArea.h"
-#include "frmEdit.h"
-#include "frmMain.h"
+#include "TestBench.h"
 #include "frmOption.h"
 #include "frmOptionTexts.h"
 
@@ -233,7 +232,8 @@ void tst_frmOption::helpAndCancel()
 
 void tst_frmOption::oneDialogBroughtForward()
 {
-    auto* main = new frmMain(m_fakes.services());
+    TestBench bench(m_fakes);
+    auto* main = new frmMain(bench.workbench);
     main->show();
     auto dialogs = [] {
         QList<frmOption*> out;
@@ -259,7 +259,7 @@ void tst_frmOption::nextStartReadsWhatWasRegistered()
     QTemporaryDir dir;
     FileSettingsArea file(dir.path());
     Services s = m_fakes.services();
-    Services real{s.dialogs, s.launcher, file, s.clock, s.drives, s.printing, s.registry};
+    Services real{s.dialogs, s.launcher, file, s.clock, s.drives, s.registry};
     m_dlg = new frmOption(real);
     m_dlg->show();
     QTest::mouseClick(button("cbNaizo"), Qt::LeftButton);
@@ -267,13 +267,13 @@ void tst_frmOption::nextStartReadsWhatWasRegistered()
     QTest::mouseClick(button("btnToroku"), Qt::LeftButton);
 
     QDir::setCurrent(dir.path());
-    auto* main = new frmMain(real);
-    QCOMPARE(main->editorPath, QStringLiteral("System"));
-    QCOMPARE(main->userName, QStringLiteral("山田 太郎"));
-    main->selectedFile = dir.path() + QStringLiteral("/a.vbs");
+    TestBench bench(real, m_fakes.printing);
+    auto* main = new frmMain(bench.workbench);
+    QCOMPARE(bench.workbench.editorPath(), QStringLiteral("System"));
+    QCOMPARE(bench.workbench.userName(), QStringLiteral("山田 太郎"));
+    bench.workbench.selectFile(dir.path() + QStringLiteral("/a.vbs"));
     QTest::mouseClick(main->findChild<QAbstractButton*>(QStringLiteral("btnEdit")), Qt::LeftButton);
-    QVERIFY(frmEdit::instance());
-    delete frmEdit::instance();
+    QVERIFY(bench.editor.window());
     delete main;
 }
 
