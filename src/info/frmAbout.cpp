@@ -102,16 +102,16 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name
         value.clear();
         return false;
     }
-    QByteArray data = RegFile::ansiData(*v);
-    if (data.size() > RegValueBufferBytes) {
+    QByteArray bytes = RegFile::ansiData(*v);
+    if (bytes.size() > RegValueBufferBytes) {
         value.clear();
         return false;
     }
     // The reported size, less a final NUL; a NUL inside stays.
-    if (data.endsWith('\0'))
-        data.chop(1);
+    if (bytes.endsWith('\0'))
+        bytes.chop(1);
     if (v->type == RegType::String) {
-        value = TextCodec::decode(data, TextEncoding::Cp932);
+        value = TextCodec::decode(bytes, TextEncoding::Cp932);
     } else if (v->type == RegType::Dword) {
         value = mdlUtils::numberText(*v);
     }
