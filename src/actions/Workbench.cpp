@@ -26,7 +26,8 @@ Workbench::Workbench(const Services& services, InternalEditor& editor)
 void Workbench::load()
 {
     m_idleStatusText = T::IdleStatus;
-    m_editorPath = mdlUtils::GetOption(m_services.settings, mdlUtils::OptionKey::Editor, T::DefaultEditor);
+    m_editorPath =
+        mdlUtils::GetOption(m_services.settings, mdlUtils::OptionKey::Editor, mdlUtils::DefaultEditor);
     m_userName = mdlUtils::GetOption(m_services.settings, mdlUtils::OptionKey::UserName, T::DefaultUserName);
 }
 

@@ -8,8 +8,7 @@ namespace WorkbenchText {
 inline const QString AppTitle = QStringLiteral("Quillet");
 // What the status bar returns to.
 inline const QString IdleStatus = QStringLiteral("Quillet Ver. 0.3.0");
-// The two settings as the main window takes them when nothing is stored.
-inline const QString DefaultEditor = QStringLiteral("notepad.exe");
+// The user name as the main window takes it when none is stored.
 inline const QString DefaultUserName = QStringLiteral("No User Name");
 
 // Running and encoding.

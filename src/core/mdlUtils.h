@@ -22,6 +22,8 @@ inline const QString Browser = QStringLiteral("Browser");
 inline const QString Encoder = QStringLiteral("Encoder");
 } // namespace OptionKey
 
+// The Editor setting where none is stored.
+inline const QString DefaultEditor = QStringLiteral("notepad.exe");
 // The Editor setting that picks the internal editor, compared exactly; any other value
 // starts an external editor's command line.
 inline const QString InternalEditor = QStringLiteral("System");

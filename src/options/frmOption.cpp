@@ -105,7 +105,7 @@ frmOption::frmOption(const Services& services, QWidget* parent)
 void frmOption::Form_Load()
 {
     SettingsArea& s = m_services.settings;
-    m_editor = mdlUtils::GetOption(s, mdlUtils::OptionKey::Editor, T::DefaultEditor);
+    m_editor = mdlUtils::GetOption(s, mdlUtils::OptionKey::Editor, mdlUtils::DefaultEditor);
     m_userName = mdlUtils::GetOption(s, mdlUtils::OptionKey::UserName, T::DefaultUserName);
     m_browser = mdlUtils::GetOption(s, mdlUtils::OptionKey::Browser, T::DefaultBrowser);
     m_encoder = mdlUtils::GetOption(s, mdlUtils::OptionKey::Encoder, T::DefaultEncoder);

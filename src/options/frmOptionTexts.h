@@ -18,7 +18,6 @@ inline const QString Naizo = QStringLiteral("内蔵エディタを使う");
 
 // The dialog's own defaults, written as real values by "登 録".
 inline const QString DefaultUserName = QStringLiteral("No User Name Setting");
-inline const QString DefaultEditor = QStringLiteral("notepad.exe");
 inline const QString DefaultBrowser = QStringLiteral("No Browser Setting");
 inline const QString DefaultEncoder = QStringLiteral("No Encoder Path");
 

@@ -81,7 +81,7 @@ void tst_frmOption::firstStartShowsTheDialogsDefaults()
     QCOMPARE(m_fakes.settings.log,
              (QStringList{"read Editor", "read UserName", "read Browser", "read Encoder"}));
     QCOMPARE(fields(),
-             (QStringList{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, T::DefaultEncoder}));
+             (QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder}));
     QVERIFY(!m_dlg->isModal());
     QCOMPARE(m_dlg->windowTitle(), T::Caption);
 }
@@ -112,7 +112,7 @@ void tst_frmOption::registering_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("written"); // UserName, Editor, Browser, Encoder as stored after
     QTest::addColumn<bool>("closed");
-    const QStringList defaults{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, T::DefaultEncoder};
+    const QStringList defaults{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder};
     QTest::newRow("fresh: the defaults become real values")
         << QString() << QStringList{} << QStringList{} << QStringList{box(T::Thanks)} << defaults << true;
     QTest::newRow("ticked: System, whatever the field says afterwards")
@@ -130,7 +130,7 @@ void tst_frmOption::registering_data()
         << QStringList{T::DefaultUserName, "<none>", "<none>", "<none>"} << false;
     QTest::newRow("the Encoder write fails last")
         << QString() << QStringList{} << QStringList{"Encoder"} << QStringList{box(T::EncoderFailed)}
-        << QStringList{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, "<none>"} << false;
+        << QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, "<none>"} << false;
     QTest::newRow("the first write fails")
         << QString() << QStringList{} << QStringList{"UserName"} << QStringList{box(T::UserNameFailed)}
         << QStringList{"<none>", "<none>", "<none>", "<none>"} << false;
@@ -196,7 +196,8 @@ void tst_frmOption::fileDialogStartsWhereTheProgramIs_data()
     QTest::newRow("encoder, a path that is set") << "btnEncoder"
                                                  << "/usr/bin/screnc" << true << "/usr/bin";
     QTest::newRow("encoder, none on this system") << "btnEncoder" << T::DefaultEncoder << false << "";
-    QTest::newRow("editor: no fallback") << "btnBrowse" << T::DefaultEditor << true << "";
+    QTest::newRow("editor: no fallback") << "btnBrowse"
+                                         << "notepad.exe" << true << "";
 }
 
 void tst_frmOption::fileDialogStartsWhereTheProgramIs()
