@@ -10,11 +10,14 @@
 #include "DirListBox.h"
 #include "FileListBox.h"
 #include "Fonts.h"
+#include "InternalEditorWindow.h"
 #include "PreviewLoader.h"
 #include "RtfReader.h"
 #include "ScriptBox.h"
+#include "ScriptFiles.h"
 #include "SystemServices.h"
 #include "TextCodec.h"
+#include "Workbench.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 
@@ -130,10 +133,12 @@ void benchSubfolders(const QString& root, int count)
     QDir::setCurrent(dir);
     QTemporaryDir settingsDir;
     SystemServices system(settingsDir.path());
+    InternalEditorWindow editorWindow(system.services(), system.printing);
+    Workbench workbench(system.services(), editorWindow);
     QElapsedTimer t;
     t.start();
     {
-        frmMain main(system.services());
+        frmMain main(workbench);
         main.show();
         QCoreApplication::processEvents();
         main.repaint();
@@ -173,9 +178,11 @@ void benchEditor(const QString& root, const QString& path, const QByteArray& byt
 
     const qint64 before = rssKiB();
     SystemServices system(root + QStringLiteral("/cfg"));
+    InternalEditorWindow editorWindow(system.services(), system.printing);
     QElapsedTimer t;
     t.start();
-    frmEdit* editor = frmEdit::openFile(system.services(), path);
+    editorWindow.openFile(path);
+    frmEdit* editor = editorWindow.window();
     editor->repaint();
     const double opened = ms(t);
     // The rest comes in from the event loop: the longest the window was away meanwhile.
@@ -298,7 +305,7 @@ void benchNulFile(const QString& root, qint64 size)
     const double readDecode = medianMs(3, [&] {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
-        (void)TextCodec::decodeFile(f.read(PreviewLoader::MaxBytes));
+        (void)TextCodec::decodeFile(f.read(ScriptFiles::MaxBytes));
     });
     QPlainTextEdit view;
     view.resize(449, 321);
@@ -424,7 +431,9 @@ void benchWalk(const QString& root)
     QDir::setCurrent(dir);
     QTemporaryDir settingsDir;
     SystemServices system(settingsDir.path());
-    frmMain main(system.services());
+    InternalEditorWindow editorWindow(system.services(), system.printing);
+    Workbench workbench(system.services(), editorWindow);
+    frmMain main(workbench);
     main.show();
     QCoreApplication::processEvents();
     QWidget* list = main.findChild<QWidget*>(QStringLiteral("fldFileList"));
@@ -445,7 +454,7 @@ void benchWalk(const QString& root)
     std::printf("walking 1,000 files of 10 KB with the arrow key (now at %s)\n"
                 "  floor: read, decode, show one %8.3f ms\n"
                 "  one step, preview shown       %8.3f ms median, %.3f ms 90th percentile (%.1fx floor)\n",
-                qPrintable(QFileInfo(main.selectedFile).fileName()), floor, steps[steps.size() / 2],
+                qPrintable(QFileInfo(workbench.selectedFile()).fileName()), floor, steps[steps.size() / 2],
                 steps[steps.size() * 9 / 10], steps[steps.size() / 2] / floor);
 }
 

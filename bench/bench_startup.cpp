@@ -4,7 +4,9 @@
 // Runs on whatever platform QT_QPA_PLATFORM names (offscreen when there is no display).
 #include "AppIcon.h"
 #include "Fonts.h"
+#include "InternalEditorWindow.h"
 #include "SystemServices.h"
+#include "Workbench.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -66,6 +68,8 @@ int child(const QString& mode, int argc, char* argv[])
     QTemporaryDir settingsDir;
     SystemServices system(settingsDir.path());
     const Services services = system.services();
+    InternalEditorWindow editor(services, system.printing);
+    Workbench workbench(services, editor);
 
     if (mode == QLatin1String("--construct")) {
         installFontSubstitutes();
@@ -73,7 +77,7 @@ int child(const QString& mode, int argc, char* argv[])
         for (int i = 0; i < 21; ++i) {
             QElapsedTimer t;
             t.start();
-            delete new frmMain(services);
+            delete new frmMain(workbench);
             ms.append(t.nsecsElapsed() / 1e6);
         }
         std::printf("%.3f\n", median(ms));
@@ -84,10 +88,10 @@ int child(const QString& mode, int argc, char* argv[])
     if (mode == QLatin1String("--splash")) {
         installFontSubstitutes();
         QApplication::setWindowIcon(appIcon());
-        window = new frmSplash([&services]() -> QWidget* { return new frmMain(services); });
+        window = new frmSplash([&workbench]() -> QWidget* { return new frmMain(workbench); });
     } else {
         installFontSubstitutes();
-        window = new frmMain(services);
+        window = new frmMain(workbench);
     }
     FirstPaint painted;
     window->installEventFilter(&painted);

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Launcher.h"
+#include "WorkbenchTexts.h"
 
 bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle,
                     qint64* pid)
@@ -11,8 +12,8 @@ bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& command
         *pid = r.pid;
     if (r)
         return true;
-    dialogs.MsgBox(LaunchText::Failed + QStringLiteral("\r\n") + r.program + QStringLiteral("\r\n") +
+    dialogs.MsgBox(WorkbenchText::LaunchFailed + QStringLiteral("\r\n") + r.program + QStringLiteral("\r\n") +
                        r.reason,
-                   MsgFlags::Critical, QStringLiteral("Quillet"));
+                   MsgFlags::Critical, WorkbenchText::AppTitle);
     return false;
 }

@@ -5,11 +5,6 @@
 class Dialogs;
 class Launcher;
 
-namespace LaunchText {
-inline const QString Failed = QStringLiteral("プログラムを起動できませんでした。");
-inline const QString QuoteInProgram = QStringLiteral("プログラムのパスに「\"」は使えません。");
-} // namespace LaunchText
-
 // Starts `commandLine`; when nothing starts, tells the user which program and why, and
 // goes on. True when a program was started, its process id in `pid` where asked for.
 bool launchOrReport(Launcher& launcher, Dialogs& dialogs, const QString& commandLine, int windowStyle,

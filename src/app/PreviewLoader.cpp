@@ -3,6 +3,7 @@
 #include "Fonts.h"
 #include "PosixFile.h"
 #include "RtfReader.h"
+#include "ScriptFiles.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -44,7 +45,7 @@ PreviewLoader::Result PreviewLoader::load(const QString& path)
     m_view->setCurrentCharFormat(QTextCharFormat());
 
     // Only regular files: a pipe or device named like a script would block the read.
-    PosixFile::Read read = PosixFile::readRegular(path, MaxBytes, PosixFile::Oversize::Truncate);
+    PosixFile::Read read = PosixFile::readRegular(path, ScriptFiles::MaxBytes, PosixFile::Oversize::Truncate);
     if (!read.ok)
         return Result::Unreadable;
     const bool truncated = read.truncated;

@@ -15,7 +15,6 @@ class PreviewLoader final : public QObject {
 public:
     static constexpr qsizetype FirstPieceBytes = 64 * 1024;
     static constexpr qsizetype PieceBytes = 256 * 1024;
-    static constexpr qsizetype MaxBytes = 64 * 1024 * 1024;
     static constexpr qsizetype MaxLineChars = 1000;
     // Rich text goes in pieces of so many characters, each run counting as that many more:
     // laying out and drawing a run costs more than a character. A line of rich text ends

@@ -5,10 +5,9 @@
 #include "DirListBox.h"
 #include "DriveList.h"
 #include "Drives.h"
-#include "EditDispatch.h"
 #include "FileListBox.h"
 #include "FitText.h"
-#include "Fonts.h"
+#include "Installed.h"
 #include "Launch.h"
 #include "Launcher.h"
 #include "NativeName.h"
@@ -16,13 +15,13 @@
 #include "Place.h"
 #include "PosixFile.h"
 #include "PreviewLoader.h"
-#include "ScriptActions.h"
+#include "RunStarting.h"
 #include "ScriptFiles.h"
 #include "Twips.h"
+#include "Workbench.h"
 #include "frmAbout.h"
 #include "frmMainTexts.h"
 #include "frmOption.h"
-#include "mdlUtils.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,9 +56,9 @@ bool popupFocus(Qt::FocusReason reason)
 
 } // namespace
 
-frmMain::frmMain(const Services& services, QWidget* parent)
+frmMain::frmMain(Workbench& workbench, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(services)
+    , m_workbench(workbench)
 {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -274,11 +273,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusOut:
         // A menu or a drop-down list takes the keyboard while the control keeps the focus.
         if (it->idleOnFocusOut && !popupFocus(static_cast<QFocusEvent*>(event)->reason()))
-            setStatusText(idleStatusText);
+            setStatusText(m_workbench.idleStatusText());
         break;
     case QEvent::MouseMove:
         if (watched == sbMain || watched == m_statusLabel)
-            setStatusText(idleStatusText);
+            setStatusText(m_workbench.idleStatusText());
         else if (!it->onMouse.isEmpty())
             setStatusText(it->onMouse);
         break;
@@ -310,7 +309,7 @@ bool frmMain::event(QEvent* event)
         // Where a menu or a drop-down list of this window is what became active, the window
         // has not lost the user.
         if (!QApplication::activePopupWidget())
-            setStatusText(idleStatusText);
+            setStatusText(m_workbench.idleStatusText());
         break;
     default:
         break;
@@ -346,11 +345,7 @@ void frmMain::Form_Load()
 {
     m_helpFile = PosixFile::currentFolder() + u'/' + T::HelpFileName;
     setStatusText(T::LoadStatus);
-    idleStatusText = T::IdleStatus;
-    editorPath =
-        mdlUtils::GetOption(m_services.settings, QStringLiteral("Editor"), QStringLiteral("notepad.exe"));
-    userName =
-        mdlUtils::GetOption(m_services.settings, QStringLiteral("UserName"), QStringLiteral("No User Name"));
+    m_workbench.load();
 }
 
 void frmMain::mnuFileExit_Click()
@@ -361,10 +356,11 @@ void frmMain::mnuFileExit_Click()
 void frmMain::standOnWorkingFolder()
 {
     const QString cwd = PosixFile::currentFolder();
-    const QString root = m_services.drives.rootOf(cwd);
+    Drives& drives = m_workbench.services().drives;
+    const QString root = drives.rootOf(cwd);
     {
         const QSignalBlocker quiet(fldDrive);
-        for (const Volume& v : m_services.drives.volumes())
+        for (const Volume& v : drives.volumes())
             fldDrive->addItem(v.display(), v.root);
         fldDrive->setCurrentIndex(qMax(0, fldDrive->findData(root)));
     }
@@ -373,6 +369,7 @@ void frmMain::standOnWorkingFolder()
     connect(fldDir, &DirListBox::openFailed, this,
             [this](const QString& path) { setStatusText(T::FolderUnreadable + path); });
     connect(fldFileList, &FileListBox::fileChosen, this, &frmMain::fldFileList_Click);
+    connect(&m_workbench, &Workbench::scriptWritten, fldFileList, &FileListBox::refresh);
     connect(fldViewSrc, &QPlainTextEdit::textChanged, this, &frmMain::fldViewSrc_Change);
     if (!fldDir->setPath(cwd))
         fldDir->setPath(root);
@@ -380,18 +377,19 @@ void frmMain::standOnWorkingFolder()
 
 void frmMain::fldDrive_Change()
 {
+    const Services& services = m_workbench.services();
     const QString root = fldDrive->currentData().toString();
-    if (fldDir->setPath(m_services.drives.currentFolder(root)) || fldDir->setPath(root))
+    if (fldDir->setPath(services.drives.currentFolder(root)) || fldDir->setPath(root))
         return;
     // Not ready: say so and stand on the drive that is still shown.
-    m_services.dialogs.MsgBox(T::DriveNotReady + root, MsgFlags::Exclamation);
+    services.dialogs.MsgBox(T::DriveNotReady + root, MsgFlags::Exclamation);
     const QSignalBlocker quiet(fldDrive);
-    fldDrive->setCurrentIndex(qMax(0, fldDrive->findData(m_services.drives.rootOf(fldDir->path()))));
+    fldDrive->setCurrentIndex(qMax(0, fldDrive->findData(services.drives.rootOf(fldDir->path()))));
 }
 
 void frmMain::fldDir_Change()
 {
-    m_services.drives.rememberFolder(fldDir->path());
+    m_workbench.services().drives.rememberFolder(fldDir->path());
     if (!fldFileList->setPath(fldDir->path()))
         setStatusText(T::FolderUnreadable + fldDir->path());
 }
@@ -402,13 +400,15 @@ void frmMain::fldFileList_Click()
     btnEdit->setEnabled(true);
     fldViewSrc->setEnabled(true);
     mnuFileOpen->setEnabled(true);
-    selectedFile = ScriptFiles::join(fldFileList->path(), name);
+    m_workbench.selectFile(ScriptFiles::join(fldFileList->path(), name));
+    const QString& selectedFile = m_workbench.selectedFile();
     // The real name acts; the readable one is shown.
     const QString shown = NativeName::display(selectedFile);
     switch (m_preview->load(selectedFile)) {
     case PreviewLoader::Result::Loaded:
         break;
     case PreviewLoader::Result::Truncated:
+        static_assert(ScriptFiles::MaxBytes == 64 * 1024 * 1024, "the status text names the limit");
         setStatusText(T::FileTruncated + shown);
         break;
     case PreviewLoader::Result::Unreadable:
@@ -446,6 +446,7 @@ void frmMain::connectActions()
     connect(btnRun, &QPushButton::clicked, this, &frmMain::btnRun_Click);
     connect(mnuFileRun, &QAction::triggered, this, &frmMain::mnuFileRun_Click);
     connect(btnEncode, &QPushButton::clicked, this, &frmMain::btnEncode_Click);
+    connect(&m_workbench, &Workbench::runStarted, this, &RunStarting::show);
     connect(mnuFileEncode, &QAction::triggered, this, &frmMain::mnuFileEncode_Click);
 }
 
@@ -462,14 +463,14 @@ ScriptKind frmMain::selectedKind() const
 
 void frmMain::chooseKind(ScriptKind kind, const QString& message)
 {
-    m_services.dialogs.MsgBox(message, MsgFlags::OkOnly);
-    commentMark = scriptKindInfo(kind).commentMark;
+    m_workbench.services().dialogs.MsgBox(message, MsgFlags::OkOnly);
+    m_workbench.chooseKind(kind);
 }
 
-void frmMain::chooseHost(const QString& host, const QString& message)
+void frmMain::chooseHost(const QString& interpreter, const QString& message)
 {
-    m_services.dialogs.MsgBox(message, MsgFlags::Information, T::AppTitle);
-    interpreter = host;
+    m_workbench.services().dialogs.MsgBox(message, MsgFlags::Information, T::AppTitle);
+    m_workbench.chooseHost(interpreter);
 }
 
 void frmMain::selVBS_Click()
@@ -533,38 +534,25 @@ void frmMain::mnuToolIpriCSCR_Click()
     cCsc->choose();
 }
 
-void frmMain::newScript(const QString& prompt, bool askBeforeReplacing)
-{
-    ScriptActions::newScript(m_services, {fldFileList->path(), scriptKindInfo(selectedKind()).sourceExtension,
-                                          commentMark, userName, editorPath, prompt, askBeforeReplacing,
-                                          [this] { fldFileList->refresh(); }});
-}
-
 void frmMain::btnNew_Click()
 {
-    newScript(T::NewPrompt, true);
+    m_workbench.newScript(fldFileList->path(), selectedKind(), Workbench::From::Button);
 }
 
 void frmMain::mnuFileNew_Click()
 {
-    newScript(T::NewMenuPrompt, false);
+    m_workbench.newScript(fldFileList->path(), selectedKind(), Workbench::From::Menu);
 }
 
 void frmMain::btnEdit_Click()
 {
-    if (selectedFile.isEmpty()) {
-        if (m_services.dialogs.MsgBox(T::EditNoFile, MsgFlags::YesNo, T::EditTitle) == MsgResult::Yes)
-            btnNew_Click();
-        return;
-    }
-    EditDispatch::open(m_services, editorPath, selectedFile);
+    if (m_workbench.edit() == Workbench::Edit::NewScriptWanted)
+        btnNew_Click();
 }
 
 void frmMain::mnuFileOpen_Click()
 {
-    if (selectedFile.isEmpty())
-        selectedFile = T::OpenNoFile;
-    EditDispatch::open(m_services, editorPath, selectedFile);
+    m_workbench.open();
 }
 
 namespace {
@@ -583,7 +571,7 @@ template <class Window> void showOne(QPointer<QDialog>& slot, const Services& se
 
 void frmMain::btnOption_Click()
 {
-    showOne<frmOption>(m_option, m_services);
+    showOne<frmOption>(m_option, m_workbench.services());
 }
 
 void frmMain::mnuToolOption_Click()
@@ -593,7 +581,7 @@ void frmMain::mnuToolOption_Click()
 
 void frmMain::mnuHelpAbout_Click()
 {
-    showOne<frmAbout>(m_about, m_services);
+    showOne<frmAbout>(m_about, m_workbench.services());
 }
 
 namespace {
@@ -602,8 +590,7 @@ QString manualAt(const QString& path)
 {
     if (PosixFile::kind(path) == PosixFile::Kind::Regular)
         return path;
-    const QFileInfo installed(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillet/") +
-                              frmMainText::HelpFileName);
+    const QFileInfo installed(Installed::dataFolder() + u'/' + frmMainText::HelpFileName);
     return installed.isFile() ? installed.canonicalFilePath() : path;
 }
 } // namespace
@@ -612,14 +599,16 @@ void frmMain::mnuHelpVOXTool_Click()
 {
     // The working folder of the moment, not the one of the start.
     const QString path = PosixFile::currentFolder() + u'/' + T::HelpFileName;
-    launchOrReport(m_services.launcher, m_services.dialogs, QStringLiteral("hh.exe ") + manualAt(path),
+    const Services& services = m_workbench.services();
+    launchOrReport(services.launcher, services.dialogs, QStringLiteral("hh.exe ") + manualAt(path),
                    WindowStyle::NormalFocus);
 }
 
 void frmMain::showHelp(int topic)
 {
     const QString mapid = topic > 0 ? QStringLiteral("-mapid %1 ").arg(topic) : QString();
-    launchOrReport(m_services.launcher, m_services.dialogs,
+    const Services& services = m_workbench.services();
+    launchOrReport(services.launcher, services.dialogs,
                    QStringLiteral("hh.exe ") + mapid + manualAt(m_helpFile), WindowStyle::NormalFocus);
 }
 
@@ -630,17 +619,17 @@ void frmMain::selectScript(const QString& name)
 
 void frmMain::btnRun_Click()
 {
-    ScriptActions::run(m_services, interpreter, selectedFile, {T::RunPrompt, T::RunTitle});
+    m_workbench.run(Workbench::From::Button);
 }
 
 void frmMain::mnuFileRun_Click()
 {
-    ScriptActions::run(m_services, interpreter, selectedFile, {T::RunMenuPrompt, T::RunMenuTitle});
+    m_workbench.run(Workbench::From::Menu);
 }
 
 void frmMain::btnEncode_Click()
 {
-    ScriptActions::encode(m_services, selectedFile, scriptKindInfo(selectedKind()).encodedExtension);
+    m_workbench.encode(selectedKind());
 }
 
 void frmMain::mnuFileEncode_Click()

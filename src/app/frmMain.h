@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ScriptKind.h"
-#include "Services.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -21,21 +20,14 @@ class PreviewLoader;
 class QPushButton;
 class OptionButton;
 class QStatusBar;
+class Workbench;
 
-// The main window: the script browser, the action buttons, the kind and host choices, and
-// the state every action shares.
+// The main window: the script browser, the action buttons and the kind and host choices. A
+// view of the workbench, which holds the state every action shares and does the actions.
 class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(const Services& services, QWidget* parent = nullptr);
-
-    // Shared state, read and written by the actions.
-    QString selectedFile;
-    QString userName;
-    QString editorPath;
-    QString commentMark;
-    QString interpreter;
-    QString idleStatusText;
+    explicit frmMain(Workbench& workbench, QWidget* parent = nullptr);
 
     QString statusText() const;
     void setStatusText(const QString& text);
@@ -77,7 +69,7 @@ private:
     void mnuFileNew_Click();
     void btnEdit_Click();
     void mnuFileOpen_Click();
-    void newScript(const QString& prompt, bool askBeforeReplacing);
+
     void btnOption_Click();
     void mnuToolOption_Click();
     void mnuHelpAbout_Click();
@@ -90,7 +82,7 @@ private:
     void mnuFileEncode_Click();
 
     void chooseKind(ScriptKind kind, const QString& message);
-    void chooseHost(const QString& host, const QString& message);
+    void chooseHost(const QString& interpreter, const QString& message);
     void checkMenuEntry(QAction* chosen, const QList<QAction*>& entries);
     void connectActions();
 
@@ -107,7 +99,7 @@ private:
     };
     void addHint(QWidget* w, const Hint& hint);
 
-    Services m_services;
+    Workbench& m_workbench;
     // One of each, brought forward when asked for again.
     QPointer<QDialog> m_option;
     QPointer<QDialog> m_about;

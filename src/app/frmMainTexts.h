@@ -7,7 +7,6 @@ namespace frmMainText {
 
 inline const QString Caption = QStringLiteral("Quillet");
 inline const QString LoadStatus = QStringLiteral("Quillet Ver.0.3.0");
-inline const QString IdleStatus = QStringLiteral("Quillet Ver. 0.3.0");
 inline const QString CaptionSuffix = QStringLiteral(" - Quillet Ver.0.1.5");
 inline const QString HelpFileName = QStringLiteral("quillet.chm");
 
@@ -64,32 +63,6 @@ inline const QString KindPls = QStringLiteral("PerlScriptを作成します");
 inline const QString HostWsc = QStringLiteral("GUI版のWSCRIPT.EXEを使ってスクリプトを実行します");
 inline const QString HostCsc = QStringLiteral("スクリプトの実行にコンソール版のCSCRIPT.EXEを使います");
 inline const QString AppTitle = QStringLiteral("Quillet");
-
-// Running and encoding.
-inline const QString RunNoFile = QStringLiteral(
-    "ファイルが選択されていません。ファイルを選択してから\r\n［実行］ボタンをクリックしてください");
-inline const QString RunPrompt = QStringLiteral("コマンドラインのオプションを指定してください");
-inline const QString RunTitle = QStringLiteral("スクリプトファイルの実行");
-inline const QString RunMenuPrompt = QStringLiteral("ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください");
-inline const QString RunMenuTitle = QStringLiteral("WSHﾌｧｲﾙの実行");
-inline const QString EncodeNoFile = QStringLiteral(
-    "ファイルが選択されていません。ファイルを選択してから\r\n［エンコード］ボタンをクリックしてください");
-inline const QString EncodePrompt = QStringLiteral("コマンドラインのオプションを指定してください");
-inline const QString EncodeTitle = QStringLiteral("スクリプトのエンコード");
-
-// New scripts and editing.
-inline const QString NewPrompt =
-    QStringLiteral("新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません");
-inline const QString NewMenuPrompt =
-    QStringLiteral("新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません");
-inline const QString NewTitle = QStringLiteral("新規作成");
-inline const QString NewDefault = QStringLiteral("NewFile");
-inline const QString NewNoKind = QStringLiteral("ファイルに種類を選択してください");
-inline const QString NewExists = QStringLiteral("同名のファイルが存在します。上書きしますか");
-inline const QString NewFailed = QStringLiteral("ファイルを作成できませんでした。");
-inline const QString EditNoFile = QStringLiteral("ﾌｧｲﾙが選択されていません。\r\n新規ﾌｧｲﾙを作成しますか");
-inline const QString EditTitle = QStringLiteral("ﾌｧｲﾙの編集");
-inline const QString OpenNoFile = QStringLiteral("ﾌｧｲﾙが選択されていません");
 
 // What the status bar says when the browser cannot do what was asked.
 inline const QString FileUnreadable = QStringLiteral("ﾌｧｲﾙを読み込めません: ");

@@ -1,7 +1,9 @@
 #include "AppIcon.h"
 #include "Fonts.h"
+#include "InternalEditorWindow.h"
 #include "SystemServices.h"
 #include "WineWarmer.h"
+#include "Workbench.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -45,12 +47,14 @@ int main(int argc, char* argv[])
 
     SystemServices system;
     const Services services = system.services();
+    InternalEditorWindow editor(services, system.printing);
+    Workbench workbench(services, editor);
     // Wine starts now, while the user picks a script, not when the script is run.
     WineWarmer wine(PosixLauncher::defaultHostFolder());
     wine.start();
 
-    auto* splash = new frmSplash([&services, script]() -> QWidget* {
-        auto* main = new frmMain(services);
+    auto* splash = new frmSplash([&workbench, script]() -> QWidget* {
+        auto* main = new frmMain(workbench);
         if (!script.isEmpty())
             main->selectScript(script);
         return main;

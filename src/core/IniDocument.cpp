@@ -25,7 +25,7 @@ bool needsQuotes(const QString& v)
 {
     if (v.isEmpty())
         return false;
-    if (isBlank(v.front()) || isBlank(v.back()) || v.front() == u'"')
+    if (isLineBlank(v.front()) || isLineBlank(v.back()) || v.front() == u'"')
         return true;
     for (qsizetype i = 0; i < v.size(); ++i) {
         const char16_t c = v[i].unicode();
@@ -129,7 +129,7 @@ IniDocument::Lookup IniDocument::value(const QString& section, const QString& ke
 
 bool IniDocument::isWritableName(const QString& name)
 {
-    if (name.isEmpty() || isBlank(name.front()) || isBlank(name.back()))
+    if (name.isEmpty() || isLineBlank(name.front()) || isLineBlank(name.back()))
         return false;
     if (name.front() == u';' || name.front() == u'#')
         return false;

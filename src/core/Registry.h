@@ -13,6 +13,10 @@ constexpr quint32 CurrentUser = 0x80000001;
 constexpr quint32 LocalMachine = 0x80000002;
 } // namespace RegRoot
 
+// The buffer the program's registry readers give a value, in bytes: a longer value cannot be
+// read.
+constexpr qsizetype RegValueBufferBytes = 1024;
+
 // The registry, read only.
 class Registry {
 public:

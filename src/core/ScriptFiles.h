@@ -9,7 +9,9 @@
 // The file list's rules: which names it shows and in what order.
 namespace ScriptFiles {
 
-inline const QString Pattern = QStringLiteral("*.vbs;*.js;*.pls");
+// The most of a script file the program reads: far more than any script, so that a
+// mistaken choice (a disk image named like a script) does not fill the memory.
+constexpr qint64 MaxBytes = 64 * 1024 * 1024;
 
 // The order of the file list: by name without regard to case, then by the exact name. The
 // key is the case-folded name in UTF-8, whose byte order is the code point order, so that

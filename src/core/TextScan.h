@@ -7,7 +7,7 @@
 // exports).
 
 // A stray CR counts as blank: what a line means must not depend on how it ends.
-inline bool isBlank(QChar c)
+inline bool isLineBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\r';
 }
@@ -15,9 +15,9 @@ inline bool isBlank(QChar c)
 inline QStringView trimBlanks(QStringView s)
 {
     qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
+    while (b < e && isLineBlank(s[b]))
         ++b;
-    while (e > b && isBlank(s[e - 1]))
+    while (e > b && isLineBlank(s[e - 1]))
         --e;
     return s.sliced(b, e - b);
 }

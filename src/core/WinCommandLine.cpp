@@ -3,7 +3,8 @@
 namespace WinCommandLine {
 
 namespace {
-bool isBlank(QChar c)
+// What separates arguments; unlike the blanks of a settings line, a CR is text here.
+bool isArgumentBreak(QChar c)
 {
     return c == u' ' || c == u'\t';
 }
@@ -13,7 +14,7 @@ QStringList splitArguments(QStringView s)
 {
     QStringList argv;
     qsizetype i = 0;
-    while (i < s.size() && isBlank(s[i]))
+    while (i < s.size() && isArgumentBreak(s[i]))
         ++i;
     if (i >= s.size())
         return argv;
@@ -23,11 +24,11 @@ QStringList splitArguments(QStringView s)
     int backslashes = 0;
     while (i < s.size()) {
         const QChar c = s[i];
-        if (isBlank(c) && quotes == 0) {
+        if (isArgumentBreak(c) && quotes == 0) {
             argv.append(cur);
             cur.clear();
             backslashes = 0;
-            while (i < s.size() && isBlank(s[i]))
+            while (i < s.size() && isArgumentBreak(s[i]))
                 ++i;
             if (i >= s.size())
                 return argv;
@@ -71,7 +72,7 @@ QStringList splitArguments(QStringView s)
 QList<Candidate> programCandidates(const QString& line)
 {
     const qsizetype start = 0;
-    if (line.isEmpty() || isBlank(line[0]))
+    if (line.isEmpty() || isArgumentBreak(line[0]))
         return {};
 
     if (line[start] == u'"') {
@@ -84,10 +85,10 @@ QList<Candidate> programCandidates(const QString& line)
     QList<Candidate> out;
     qsizetype i = start;
     while (i < line.size()) {
-        while (i < line.size() && !isBlank(line[i]))
+        while (i < line.size() && !isArgumentBreak(line[i]))
             ++i;
         out.append({line.mid(start, i - start), line.mid(i)});
-        while (i < line.size() && isBlank(line[i]))
+        while (i < line.size() && isArgumentBreak(line[i]))
             ++i;
     }
     return out;

@@ -22,8 +22,6 @@ bool SaveOption(SettingsArea& area, const QString& key, const QString& value)
 
 namespace {
 
-constexpr qsizetype BufferSize = 1024;
-
 // Error numbers and descriptions as the error box shows them.
 constexpr int InvalidCall = 5;
 constexpr int FileNotFound = 53;
@@ -72,12 +70,12 @@ QString GetKeyValue(const Registry& registry, Dialogs& dialogs, quint32 root, co
         return {};
     const QByteArray data = RegFile::ansiData(*value);
     // The query fails when the data do not fit the buffer.
-    if (data.size() > BufferSize)
+    if (data.size() > RegValueBufferBytes)
         return {};
     const qsizetype nul = data.indexOf('\0');
     // A full buffer with no NUL leaves nothing to cut at: the text would have a negative
     // length.
-    if (data.size() == BufferSize && nul < 0) {
+    if (data.size() == RegValueBufferBytes && nul < 0) {
         showError(dialogs, InvalidCall, QStringLiteral("GetKeyValue"));
         return {};
     }

@@ -14,6 +14,20 @@ inline const QString AppName = QStringLiteral("Quillet");
 inline const QString OptionSection = QStringLiteral("Option");
 inline const QString ReadFailure = QStringLiteral("Error");
 
+// The four settings, under AppName and OptionSection.
+namespace OptionKey {
+inline const QString UserName = QStringLiteral("UserName");
+inline const QString Editor = QStringLiteral("Editor");
+inline const QString Browser = QStringLiteral("Browser");
+inline const QString Encoder = QStringLiteral("Encoder");
+} // namespace OptionKey
+
+// The Editor setting where none is stored.
+inline const QString DefaultEditor = QStringLiteral("notepad.exe");
+// The Editor setting that picks the internal editor, compared exactly; any other value
+// starts an external editor's command line.
+inline const QString InternalEditor = QStringLiteral("System");
+
 // The stored text, `def` only when the key was never stored, "Error" when it cannot be read.
 QString GetOption(const SettingsArea& area, const QString& key, const QString& def);
 bool SaveOption(SettingsArea& area, const QString& key, const QString& value);

@@ -6,6 +6,7 @@
 #include "Printing.h"
 #include "SafeFile.h"
 #include "ScriptBox.h"
+#include "ScriptFiles.h"
 #include "Twips.h"
 #include "frmEditTexts.h"
 
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
@@ -36,12 +36,6 @@ namespace T = frmEditText;
 
 namespace {
 
-QPointer<frmEdit> s_window;
-
-// Larger than any script; the whole file must fit, since a cut text saved back would lose
-// the rest.
-constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
-
 QFont windowFont()
 {
     return Fonts::sized(Fonts::Gothic, 11.25);
@@ -49,46 +43,9 @@ QFont windowFont()
 
 } // namespace
 
-frmEdit* frmEdit::openFile(const Services& services, const QString& path)
-{
-    if (s_window && !s_window->isSaved) {
-        // Refilling would throw away what the user typed.
-        s_window->raise();
-        s_window->activateWindow();
-        switch (s_window->m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {
-        case MsgResult::Yes:
-            if (!s_window->saveAsking(T::SaveFailed))
-                return s_window;
-            break;
-        case MsgResult::No:
-            break;
-        default:
-            return s_window;
-        }
-    }
-    if (!s_window) {
-        s_window = new frmEdit(services);
-        s_window->Form_Load();
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            s_window->move(screen->availableGeometry().center() - s_window->rect().center());
-    }
-    frmEdit* w = s_window;
-    w->show();
-    w->raise();
-    w->activateWindow();
-    w->load(path);
-    // Ready for typing into the script, not into its path.
-    w->fldEditSrc->setFocus(Qt::OtherFocusReason);
-    return w;
-}
-
-frmEdit* frmEdit::instance()
-{
-    return s_window;
-}
-
-frmEdit::frmEdit(const Services& services)
+frmEdit::frmEdit(const Services& services, Printing& printing)
     : m_services(services)
+    , m_printing(printing)
 {
     setObjectName(QStringLiteral("frmEdit"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -100,6 +57,35 @@ frmEdit::frmEdit(const Services& services)
     createMenus();
     createToolbar();
     resize(twips(9000), twips(6450) + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Form_Load();
+}
+
+bool frmEdit::mayRefill()
+{
+    if (m_isSaved)
+        return true;
+    raise();
+    activateWindow();
+    switch (m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {
+    case MsgResult::Yes:
+        return saveAsking(T::SaveFailed);
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmEdit::showFile(const QString& path)
+{
+    show();
+    raise();
+    activateWindow();
+    load(path);
+    // Ready for typing into the script, not into its path.
+    fldEditSrc->setFocus(Qt::OtherFocusReason);
 }
 
 void frmEdit::createControls()
@@ -208,13 +194,13 @@ void frmEdit::createToolbar()
 
 void frmEdit::Form_Load()
 {
-    isSaved = true;
+    m_isSaved = true;
 }
 
 void frmEdit::fldEditSrc_Change()
 {
     if (!m_loading)
-        isSaved = false;
+        m_isSaved = false;
 }
 
 void frmEdit::reportOpenFailure(const QString& path, const QString& reason)
@@ -228,7 +214,8 @@ void frmEdit::load(const QString& path)
 {
     m_fieldPath = path;
     fldFileName->setText(NativeName::display(path));
-    const PosixFile::Read read = PosixFile::readRegular(path, MaxFileSize);
+    // Refused whole rather than cut: a cut text saved back would lose the rest.
+    const PosixFile::Read read = PosixFile::readRegular(path, ScriptFiles::MaxBytes);
     m_offered.reset();
     if (!read.ok) {
         reportOpenFailure(path, read.reason);
@@ -255,10 +242,10 @@ void frmEdit::load(const QString& path)
     }
     // Loading is not a change: an untouched file closes without a question.
     m_loading = true;
-    isSaved = true;
+    m_isSaved = true;
     fldEditSrc->showText(m_file.takeText(), path, m_file.lineEnd(), [this] {
         m_loading = false;
-        isSaved = true;
+        m_isSaved = true;
     });
 }
 
@@ -276,7 +263,7 @@ void frmEdit::saveWsh(const QString& path, bool& success)
     success = bytes && SafeFile::replace(path, *bytes, &reason);
     if (!success)
         return;
-    isSaved = true;
+    m_isSaved = true;
     // The next change leaves this state, and tells so.
     fldEditSrc->setModified(false);
     // From now on the window edits what it wrote.
@@ -297,7 +284,7 @@ bool frmEdit::changedOnDisk(std::optional<PosixFile::Stamp>* now)
     // Gone is not changed: a save puts it back.
     if (!current || *current == *m_stamp)
         return false;
-    const PosixFile::Read read = PosixFile::readRegular(m_path, MaxFileSize);
+    const PosixFile::Read read = PosixFile::readRegular(m_path, ScriptFiles::MaxBytes);
     if (read.ok && qHash(read.bytes, 0) == m_diskHash) {
         m_stamp = current; // touched, not changed
         return false;
@@ -343,7 +330,7 @@ void frmEdit::offerReload()
     // Asked once per change: No keeps the window's text, and the save asks again.
     m_offered = now;
     const QScopedValueRollback asking(m_asking, true);
-    if (m_services.dialogs.MsgBox(isSaved ? T::Reload : T::ReloadLosingChanges,
+    if (m_services.dialogs.MsgBox(m_isSaved ? T::Reload : T::ReloadLosingChanges,
                                   MsgFlags::YesNo | MsgFlags::Exclamation, T::Title) == MsgResult::Yes) {
         const QString shown = fldFileName->text();
         const QString fieldPath = m_fieldPath;
@@ -369,7 +356,7 @@ void frmEdit::mnuFilePrint_Click()
     printer.setWrapMode(QsciScintilla::WrapCharacter);
     fldEditSrc->finishLoading();
     const bool hasSelection = fldEditSrc->hasSelectedText();
-    if (!m_services.printing.choosePrinter(printer, hasSelection, this))
+    if (!m_printing.choosePrinter(printer, hasSelection, this))
         return;
     if (hasSelection && printer.QPrinter::printRange() == QPrinter::Selection) {
         // The box prints whole lines, and one more than asked: the selection goes to paper
@@ -415,7 +402,7 @@ void frmEdit::mnuEditPaste_Click()
 
 void frmEdit::Form_Unload(bool& cancel)
 {
-    if (isSaved)
+    if (m_isSaved)
         return;
     const QScopedValueRollback asking(m_asking, true);
     switch (m_services.dialogs.MsgBox(T::NotSaved, MsgFlags::YesNoCancel, T::Title)) {

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+class Printing;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -18,18 +19,20 @@ class QToolBar;
 class frmEdit final : public QMainWindow {
     Q_OBJECT
 public:
-    // The open sequence: shows the window (made first when there is none, else brought
-    // forward), puts `path` into the file-name field and loads the file. Unsaved changes
-    // are asked about first; Cancel, or a save that fails, leaves the window as it was.
-    static frmEdit* openFile(const Services& services, const QString& path);
-    // The window while it is open, else nullptr.
-    static frmEdit* instance();
+    frmEdit(const Services& services, Printing& printing);
+
+    // Before the window is refilled: asks about unsaved changes, and saves when asked to.
+    // False when the text stays (Cancel, or a save that fails).
+    bool mayRefill();
+    // Shows the window, brought forward, puts `path` into the file-name field and loads the
+    // file.
+    void showFile(const QString& path);
 
     // True while the text needs no saving.
-    bool isSaved = true;
+    bool isSaved() const { return m_isSaved; }
 
     // Writes the whole text to `path` in the file's own encoding and line ends; sets
-    // `success`, and `isSaved` when it worked. Shows nothing.
+    // `success`, and isSaved() when it worked. Shows nothing.
     void saveWsh(const QString& path, bool& success);
 
 protected:
@@ -37,8 +40,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    explicit frmEdit(const Services& services);
-
     void Form_Load();
     void Form_Unload(bool& cancel);
     void fldEditSrc_Change();
@@ -67,6 +68,8 @@ private:
     void offerReload();
 
     Services m_services;
+    Printing& m_printing;
+    bool m_isSaved = true;
     ScriptText m_file;                         // the lines a save keeps as they were
     QString m_fieldPath;                       // what the open sequence put into the file-name field
     QString m_path;                            // the file the text was read from or last saved to

@@ -2,6 +2,7 @@
 
 #include "PosixFile.h"
 #include "SafeFile.h"
+#include "ScriptFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,9 +39,6 @@ const QString Checked = QStringLiteral("%1: 正しくエンコードされてい
 const QString WineWarning =
     QStringLiteral("注意: %1: エンコードした部分に ASCII 以外の文字が %2 個あります。Wine の JScript.Encode "
                    "はこのファイルを実行できません (Windows では実行できます)。\n");
-
-// Scripts are small; this keeps a mistaken argument from filling the memory.
-constexpr qint64 MaxBytes = 64 * 1024 * 1024;
 
 // The switch an argument names, in lower case, or empty.
 QString switchName(const QString& a)
@@ -117,7 +115,7 @@ std::optional<QByteArray> readSource(const QString& path, QString* error)
         *error = NotRegular.arg(path);
         return std::nullopt;
     }
-    PosixFile::Read read = PosixFile::readRegular(path, MaxBytes);
+    PosixFile::Read read = PosixFile::readRegular(path, ScriptFiles::MaxBytes);
     if (read.tooLarge) {
         *error = TooLarge.arg(path);
         return std::nullopt;

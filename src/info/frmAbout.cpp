@@ -102,16 +102,16 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name
         value.clear();
         return false;
     }
-    QByteArray data = RegFile::ansiData(*v);
-    if (data.size() > 1024) {
+    QByteArray bytes = RegFile::ansiData(*v);
+    if (bytes.size() > RegValueBufferBytes) {
         value.clear();
         return false;
     }
     // The reported size, less a final NUL; a NUL inside stays.
-    if (data.endsWith('\0'))
-        data.chop(1);
+    if (bytes.endsWith('\0'))
+        bytes.chop(1);
     if (v->type == RegType::String) {
-        value = TextCodec::decode(data, TextEncoding::Cp932);
+        value = TextCodec::decode(bytes, TextEncoding::Cp932);
     } else if (v->type == RegType::Dword) {
         value = mdlUtils::numberText(*v);
     }
@@ -121,20 +121,20 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& key, const QString& name
 void frmAbout::StartSysInfo()
 {
     const QString exe = QStringLiteral("MSINFO32.EXE");
-    sysInfoPath.clear();
+    m_sysInfoPath.clear();
     bool found =
         GetKeyValue(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                    QStringLiteral("PATH"), sysInfoPath);
+                    QStringLiteral("PATH"), m_sysInfoPath);
     if (!found) {
-        sysInfoPath.clear();
+        m_sysInfoPath.clear();
         if (GetKeyValue(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                        QStringLiteral("MSINFO"), sysInfoPath) &&
-            QFileInfo(sysInfoPath + u'/' + exe).isFile()) {
-            sysInfoPath += u'/' + exe;
+                        QStringLiteral("MSINFO"), m_sysInfoPath) &&
+            QFileInfo(m_sysInfoPath + u'/' + exe).isFile()) {
+            m_sysInfoPath += u'/' + exe;
             found = true;
         }
     }
-    if (found && m_services.launcher.Shell(sysInfoPath, WindowStyle::NormalFocus))
+    if (found && m_services.launcher.Shell(m_sysInfoPath, WindowStyle::NormalFocus))
         return;
     m_services.dialogs.MsgBox(T::NoSysInfo, MsgFlags::OkOnly);
 }

@@ -15,7 +15,7 @@ public:
     explicit frmAbout(const Services& services, QWidget* parent = nullptr);
 
     // The path of the system-information program as last found.
-    QString sysInfoPath;
+    const QString& sysInfoPath() const { return m_sysInfoPath; }
 
 private:
     void cmdOK_Click();
@@ -28,6 +28,7 @@ private:
     bool GetKeyValue(quint32 root, const QString& key, const QString& name, QString& value) const;
 
     Services m_services;
+    QString m_sysInfoPath;
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;

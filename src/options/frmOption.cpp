@@ -105,10 +105,10 @@ frmOption::frmOption(const Services& services, QWidget* parent)
 void frmOption::Form_Load()
 {
     SettingsArea& s = m_services.settings;
-    m_editor = mdlUtils::GetOption(s, QStringLiteral("Editor"), T::DefaultEditor);
-    m_userName = mdlUtils::GetOption(s, QStringLiteral("UserName"), T::DefaultUserName);
-    m_browser = mdlUtils::GetOption(s, QStringLiteral("Browser"), T::DefaultBrowser);
-    m_encoder = mdlUtils::GetOption(s, QStringLiteral("Encoder"), T::DefaultEncoder);
+    m_editor = mdlUtils::GetOption(s, mdlUtils::OptionKey::Editor, mdlUtils::DefaultEditor);
+    m_userName = mdlUtils::GetOption(s, mdlUtils::OptionKey::UserName, T::DefaultUserName);
+    m_browser = mdlUtils::GetOption(s, mdlUtils::OptionKey::Browser, T::DefaultBrowser);
+    m_encoder = mdlUtils::GetOption(s, mdlUtils::OptionKey::Encoder, T::DefaultEncoder);
     fldUserName->setText(m_userName);
     fldEditor->setText(m_editor);
     fldBrowser->setText(m_browser);
@@ -117,7 +117,7 @@ void frmOption::Form_Load()
 
 void frmOption::cbNaizo_Click()
 {
-    fldEditor->setText(cbNaizo->isChecked() ? T::InternalEditor : QString());
+    fldEditor->setText(cbNaizo->isChecked() ? mdlUtils::InternalEditor : QString());
 }
 
 void frmOption::pickProgram(QLineEdit* field, const QString& fallback)
@@ -163,22 +163,23 @@ void frmOption::btnToroku_Click()
     m_browser = fldBrowser->text();
     m_encoder = fldEncoder->text();
     if (cbNaizo->isChecked()) {
-        m_editor = T::InternalEditor;
+        m_editor = mdlUtils::InternalEditor;
     } else if (fldEditor->text().isEmpty()) {
         m_services.dialogs.MsgBox(T::NoEditor, MsgFlags::OkOnly);
     } else {
         m_editor = fldEditor->text();
     }
+    namespace Key = mdlUtils::OptionKey;
     const struct {
-        const char* key;
+        const QString& key;
         const QString& value;
         const QString& failure;
-    } writes[] = {{"UserName", m_userName, T::UserNameFailed},
-                  {"Editor", m_editor, T::EditorFailed},
-                  {"Browser", m_browser, T::BrowserFailed},
-                  {"Encoder", m_encoder, T::EncoderFailed}};
+    } writes[] = {{Key::UserName, m_userName, T::UserNameFailed},
+                  {Key::Editor, m_editor, T::EditorFailed},
+                  {Key::Browser, m_browser, T::BrowserFailed},
+                  {Key::Encoder, m_encoder, T::EncoderFailed}};
     for (const auto& w : writes) {
-        if (!mdlUtils::SaveOption(m_services.settings, QLatin1String(w.key), w.value)) {
+        if (!mdlUtils::SaveOption(m_services.settings, w.key, w.value)) {
             m_services.dialogs.MsgBox(w.failure, MsgFlags::OkOnly);
             return;
         }

@@ -18,10 +18,8 @@ inline const QString Naizo = QStringLiteral("内蔵エディタを使う");
 
 // The dialog's own defaults, written as real values by "登 録".
 inline const QString DefaultUserName = QStringLiteral("No User Name Setting");
-inline const QString DefaultEditor = QStringLiteral("notepad.exe");
 inline const QString DefaultBrowser = QStringLiteral("No Browser Setting");
 inline const QString DefaultEncoder = QStringLiteral("No Encoder Path");
-inline const QString InternalEditor = QStringLiteral("System");
 
 inline const QString PickTitle = QStringLiteral("ｴﾃﾞｨﾀの設定");
 // The programs of this system carry no ".EXE", so all files are offered too.

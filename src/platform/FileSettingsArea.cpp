@@ -1,6 +1,7 @@
 #include "FileSettingsArea.h"
 
 #include "IniDocument.h"
+#include "Installed.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QScopeGuard>
-#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,8 +70,7 @@ FileSettingsArea::FileSettingsArea(QString folder)
 
 QString FileSettingsArea::defaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Quillet");
+    return Installed::userFolder();
 }
 
 QString FileSettingsArea::filePath(const QString& app) const

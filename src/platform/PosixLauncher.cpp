@@ -2,6 +2,7 @@
 
 #include "WinCommandLine.h"
 
+#include "Installed.h"
 #include "NativeName.h"
 #include "PosixFile.h"
 
@@ -56,19 +57,19 @@ PosixLauncher::PosixLauncher(QString holdProgram, QString hostFolder)
 
 QString PosixLauncher::defaultHostFolder()
 {
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {dir + QStringLiteral("/../libexec/quillet"), dir}) {
+    const QString libexec = Installed::libexecFolder();
+    for (const QString& candidate : {libexec, QCoreApplication::applicationDirPath()}) {
         if (QFileInfo(candidate + QStringLiteral("/cscript.exe")).isFile())
             return QFileInfo(candidate).canonicalFilePath();
     }
-    return QFileInfo(dir + QStringLiteral("/../libexec/quillet")).absoluteFilePath();
+    return QFileInfo(libexec).absoluteFilePath();
 }
 
 QString PosixLauncher::defaultHoldProgram()
 {
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate :
-         {dir + QStringLiteral("/quillet-hold"), dir + QStringLiteral("/../libexec/quillet/quillet-hold")}) {
+    for (const QString& candidate : {dir + QStringLiteral("/quillet-hold"),
+                                     Installed::libexecFolder() + QStringLiteral("/quillet-hold")}) {
         const QFileInfo fi(candidate);
         if (fi.isFile() && fi.isExecutable())
             return fi.canonicalFilePath();

@@ -1,9 +1,7 @@
 #include "RegFileRegistry.h"
 
+#include "Installed.h"
 #include "PosixFile.h"
-
-#include <QCoreApplication>
-#include <QStandardPaths>
 
 namespace {
 
@@ -38,9 +36,8 @@ RegFileRegistry::RegFileRegistry(QStringList files)
 
 QStringList RegFileRegistry::defaultFiles()
 {
-    return {QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                QStringLiteral("/Quillet/registry.reg"),
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillet/registry.reg")};
+    return {Installed::userFolder() + QStringLiteral("/registry.reg"),
+            Installed::dataFolder() + QStringLiteral("/registry.reg")};
 }
 
 std::optional<RegValue> RegFileRegistry::query(quint32 root, const QString& key, const QString& name) const

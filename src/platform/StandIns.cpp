@@ -1,5 +1,6 @@
 #include "StandIns.h"
 
+#include "FontFamilies.h"
 #include "NativeName.h"
 #include "WinCommandLine.h"
 
@@ -162,8 +163,8 @@ Launch inTerminal(const QString& name, const QStringList& command, const Context
 {
     // xterm cells sized by a Latin face, with a Japanese one for the double-width characters.
     const QStringList xterm{QStringLiteral("-T"),  name,
-                            QStringLiteral("-fa"), QStringLiteral("Liberation Mono"),
-                            QStringLiteral("-fd"), QStringLiteral("IPAGothic"),
+                            QStringLiteral("-fa"), Fonts::LiberationMono,
+                            QStringLiteral("-fd"), Fonts::IpaGothic,
                             QStringLiteral("-fs"), QStringLiteral("11"),
                             QStringLiteral("-e")};
     const QList<Terminal> terminals{
@@ -284,129 +285,165 @@ QString wineForm(const QString& path)
     return QStringLiteral("Z:") + p;
 }
 
+namespace {
+
+using Resolver = Launch (*)(const QString& name, const QString& rest, const Context& c, QString* reason);
+
+// Any other *.exe: the program itself, under Wine.
+Launch windowsProgram(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    QString program;
+    if (name.contains(u'/')) {
+        const QFileInfo fi(name);
+        if (fi.isFile())
+            program = fi.absoluteFilePath();
+    } else if (!name.contains(u'\\')) {
+        program = QStandardPaths::findExecutable(name);
+        if (program.isEmpty() && inWineSystemFolder(baseName(name), c))
+            program = name;
+    }
+    if (program.isEmpty()) {
+        *reason = NotFound;
+        return {};
+    }
+    QStringList args = WinCommandLine::splitArguments(rest);
+    if (!unicodeOnly(args, reason))
+        return {};
+    for (QString& a : args)
+        if (looksLikePath(a))
+            a = wineForm(a);
+    return underWine(name, program, args, c, reason);
+}
+
+Launch guiHost(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    return scriptHost(name, rest, true, c, reason);
+}
+
+// In a terminal window that stays open, so that the output can be read.
+Launch consoleHost(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    const Launch host = scriptHost(name, rest, false, c, reason);
+    if (host.program.isEmpty())
+        return {};
+    Launch term = inTerminal(name, QStringList{host.program} + host.arguments, c, reason);
+    term.environment = host.environment;
+    return term;
+}
+
+Launch textEditor(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    const auto [editor, path] = firstOnPath(
+        {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
+         QStringLiteral("kwrite"), QStringLiteral("mousepad"), QStringLiteral("pluma"), QStringLiteral("xed"),
+         QStringLiteral("featherpad"), QStringLiteral("leafpad"), QStringLiteral("geany")});
+    const QString file = wholeRestAsPath(rest);
+    if (path.isEmpty()) {
+        // Wine's own notepad, as the last resort; under a Japanese locale it reads code page 932.
+        QString wineReason;
+        Launch wine = underWine(name, QStringLiteral("notepad.exe"),
+                                file.isEmpty() ? QStringList()
+                                               : QStringList{file.startsWith(u'/') ? wineForm(file) : file},
+                                c, &wineReason);
+        if (wine.program.isEmpty())
+            *reason = NotInstalled.arg(name, QStringLiteral("gedit, kate, mousepad, wine"));
+        return wine;
+    }
+    return {path, file.isEmpty() ? QStringList() : QStringList{file}, {}};
+}
+
+Launch helpViewer(const QString& name, const QString& rest, const Context&, QString* reason)
+{
+    QString tail = rest.trimmed();
+    QString topic;
+    static const QRegularExpression mapid(QStringLiteral("^-mapid\\s+(\\d+)\\s+"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = mapid.match(tail); m.hasMatch()) {
+        topic = m.captured(1);
+        tail = tail.mid(m.capturedLength());
+    }
+    const QString file = wholeRestAsPath(tail);
+    // Quillet's own viewer lays Japanese out; other viewers may break lines only at blanks.
+    QString viewer = QStringLiteral("quillet-help");
+    QString path = QStandardPaths::findExecutable(viewer);
+    if (const QFileInfo beside(QCoreApplication::applicationDirPath() + u'/' + viewer);
+        path.isEmpty() && beside.isFile() && beside.isExecutable())
+        path = beside.absoluteFilePath();
+    if (path.isEmpty()) {
+        const auto [other, otherPath] = firstOnPath({QStringLiteral("xchm"), QStringLiteral("kchmviewer")});
+        viewer = other;
+        path = otherPath;
+    }
+    if (path.isEmpty()) {
+        *reason = NotInstalled.arg(name, QStringLiteral("quillet-help"));
+        return {};
+    }
+    QStringList args;
+    if (!topic.isEmpty() && viewer == QStringLiteral("quillet-help"))
+        args << QStringLiteral("-mapid") << topic;
+    if (!topic.isEmpty() && viewer == QStringLiteral("xchm"))
+        args << QStringLiteral("--contextid=") + topic;
+    if (!file.isEmpty())
+        args << file;
+    return {path, args, {}};
+}
+
+Launch systemInformation(const QString& name, const QString&, const Context&, QString* reason)
+{
+    const auto [tool, path] = firstOnPath({QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")});
+    if (path.isEmpty()) {
+        *reason = NotInstalled.arg(name, QStringLiteral("hardinfo"));
+        return {};
+    }
+    return {path, {}, {}};
+}
+
+// "rundll32.exe shdocvw.dll,OpenURL address": the desktop opens the address. Any other use of
+// rundll32.exe is Wine's.
+Launch internetShortcut(const QString& name, const QString& rest, const Context& c, QString* reason)
+{
+    static const QRegularExpression openUrl(QStringLiteral("^\\s*shdocvw\\.dll,OpenURL(\\s+|$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = openUrl.match(rest);
+    if (!m.hasMatch())
+        return windowsProgram(name, rest, c, reason);
+    const QString target = rest.mid(m.capturedLength()).trimmed();
+    if (target.isEmpty()) {
+        *reason = NoAddress;
+        return {};
+    }
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (xdgOpen.isEmpty()) {
+        *reason = NotInstalled.arg(name, QStringLiteral("xdg-open"));
+        return {};
+    }
+    static const QRegularExpression mail(QStringLiteral("^[^\\s:/@]+@[^\\s:/@]+$"));
+    return {xdgOpen, {mail.match(target).hasMatch() ? QStringLiteral("mailto:") + target : target}, {}};
+}
+
+// The Windows programs this system stands in for, by their lower-case file name.
+const struct {
+    QStringView program;
+    Resolver resolve;
+} Table[] = {
+    {u"wscript.exe", guiHost},            // Quillet's own host under Wine, PerlScript under perl
+    {u"cscript.exe", consoleHost},        // the same, in a terminal window
+    {u"notepad.exe", textEditor},         // the desktop's text editor
+    {u"hh.exe", helpViewer},              // a CHM viewer, Quillet's own first
+    {u"msinfo32.exe", systemInformation}, // hardinfo, kinfocenter
+    {u"rundll32.exe", internetShortcut},  // xdg-open for "shdocvw.dll,OpenURL"
+};
+
+} // namespace
+
 Launch find(const QString& name, const QString& rest, const Context& c, QString* reason)
 {
     const QString exe = baseName(name);
-    if (exe == QStringLiteral("wscript.exe"))
-        return scriptHost(name, rest, true, c, reason);
-
-    if (exe == QStringLiteral("cscript.exe")) {
-        Launch host = scriptHost(name, rest, false, c, reason);
-        if (host.program.isEmpty())
-            return {};
-        Launch term = inTerminal(name, QStringList{host.program} + host.arguments, c, reason);
-        term.environment = host.environment;
-        return term;
-    }
-
-    if (exe == QStringLiteral("notepad.exe")) {
-        const auto [editor, path] =
-            firstOnPath({QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
-                         QStringLiteral("kwrite"), QStringLiteral("mousepad"), QStringLiteral("pluma"),
-                         QStringLiteral("xed"), QStringLiteral("featherpad"), QStringLiteral("leafpad"),
-                         QStringLiteral("geany")});
-        const QString file = wholeRestAsPath(rest);
-        if (path.isEmpty()) {
-            // Wine's own notepad, as the last resort; under a Japanese locale it reads code page 932.
-            QString wineReason;
-            Launch wine = underWine(
-                name, QStringLiteral("notepad.exe"),
-                file.isEmpty() ? QStringList() : QStringList{file.startsWith(u'/') ? wineForm(file) : file},
-                c, &wineReason);
-            if (wine.program.isEmpty())
-                *reason = NotInstalled.arg(name, QStringLiteral("gedit, kate, mousepad, wine"));
-            return wine;
-        }
-        return {path, file.isEmpty() ? QStringList() : QStringList{file}, {}};
-    }
-
-    if (exe == QStringLiteral("hh.exe")) {
-        QString tail = rest.trimmed();
-        QString topic;
-        static const QRegularExpression mapid(QStringLiteral("^-mapid\\s+(\\d+)\\s+"),
-                                              QRegularExpression::CaseInsensitiveOption);
-        if (const QRegularExpressionMatch m = mapid.match(tail); m.hasMatch()) {
-            topic = m.captured(1);
-            tail = tail.mid(m.capturedLength());
-        }
-        const QString file = wholeRestAsPath(tail);
-        // Quillet's own viewer lays Japanese out; other viewers may break lines only at blanks.
-        QString viewer = QStringLiteral("quillet-help");
-        QString path = QStandardPaths::findExecutable(viewer);
-        if (const QFileInfo beside(QCoreApplication::applicationDirPath() + u'/' + viewer);
-            path.isEmpty() && beside.isFile() && beside.isExecutable())
-            path = beside.absoluteFilePath();
-        if (path.isEmpty()) {
-            const auto [other, otherPath] = firstOnPath({QStringLiteral("xchm"), QStringLiteral("kchmviewer")});
-            viewer = other;
-            path = otherPath;
-        }
-        if (path.isEmpty()) {
-            *reason = NotInstalled.arg(name, QStringLiteral("quillet-help"));
-            return {};
-        }
-        QStringList args;
-        if (!topic.isEmpty() && viewer == QStringLiteral("quillet-help"))
-            args << QStringLiteral("-mapid") << topic;
-        if (!topic.isEmpty() && viewer == QStringLiteral("xchm"))
-            args << QStringLiteral("--contextid=") + topic;
-        if (!file.isEmpty())
-            args << file;
-        return {path, args, {}};
-    }
-
-    if (exe == QStringLiteral("msinfo32.exe")) {
-        const auto [tool, path] = firstOnPath({QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")});
-        if (path.isEmpty()) {
-            *reason = NotInstalled.arg(name, QStringLiteral("hardinfo"));
-            return {};
-        }
-        return {path, {}, {}};
-    }
-
-    static const QRegularExpression openUrl(QStringLiteral("^\\s*shdocvw\\.dll,OpenURL(\\s+|$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    if (exe == QStringLiteral("rundll32.exe")) {
-        if (const QRegularExpressionMatch m = openUrl.match(rest); m.hasMatch()) {
-            const QString target = rest.mid(m.capturedLength()).trimmed();
-            if (target.isEmpty()) {
-                *reason = NoAddress;
-                return {};
-            }
-            const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-            if (xdgOpen.isEmpty()) {
-                *reason = NotInstalled.arg(name, QStringLiteral("xdg-open"));
-                return {};
-            }
-            static const QRegularExpression mail(QStringLiteral("^[^\\s:/@]+@[^\\s:/@]+$"));
-            return {
-                xdgOpen, {mail.match(target).hasMatch() ? QStringLiteral("mailto:") + target : target}, {}};
-        }
-    }
-
-    if (exe.endsWith(QStringLiteral(".exe"))) {
-        QString program;
-        if (name.contains(u'/')) {
-            const QFileInfo fi(name);
-            if (fi.isFile())
-                program = fi.absoluteFilePath();
-        } else if (!name.contains(u'\\')) {
-            program = QStandardPaths::findExecutable(name);
-            if (program.isEmpty() && inWineSystemFolder(exe, c))
-                program = name;
-        }
-        if (program.isEmpty()) {
-            *reason = NotFound;
-            return {};
-        }
-        QStringList args = WinCommandLine::splitArguments(rest);
-        if (!unicodeOnly(args, reason))
-            return {};
-        for (QString& a : args)
-            if (looksLikePath(a))
-                a = wineForm(a);
-        return underWine(name, program, args, c, reason);
-    }
+    for (const auto& standIn : Table)
+        if (exe == standIn.program)
+            return standIn.resolve(name, rest, c, reason);
+    if (exe.endsWith(QStringLiteral(".exe")))
+        return windowsProgram(name, rest, c, reason);
     return {};
 }
 

@@ -1,8 +1,8 @@
 #include "EncodedScript.h"
-#include "Fakes.h"
 #include "PosixLauncher.h"
+#include "TestBench.h"
+#include "WorkbenchTexts.h"
 #include "frmMain.h"
-#include "frmMainTexts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -14,7 +14,7 @@
 
 #include <locale.h>
 
-namespace T = frmMainText;
+namespace T = WorkbenchText;
 
 // Encoded scripts for real: the encode action starting quillet-encode through the real
 // launcher, and what it wrote run by the script hosts' stand-ins under Wine: .jse by Wine's
@@ -89,10 +89,12 @@ QString tst_EncodedScripts::encodeWithTheAction(const QString& source, const QSt
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    frmMain main(Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.printing,
-                          fakes.registry});
+    TestBench bench(
+        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
+        fakes.printing);
+    frmMain main(bench.workbench);
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), QStringLiteral("quillet-encode"));
-    main.selectedFile = source;
+    bench.workbench.selectFile(source);
     fakes.dialogs.inputAnswers = {answer};
     perform(&main, steps);
     const QStringList boxes = fakes.dialogs.described();

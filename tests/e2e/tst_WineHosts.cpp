@@ -1,9 +1,7 @@
-#include "Fakes.h"
 #include "PosixLauncher.h"
 #include "ProcessTree.h"
-#include "ScriptActions.h"
+#include "TestBench.h"
 #include "WineWarmer.h"
-#include "frmMainTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +13,6 @@
 #include <clocale>
 #include <csignal>
 #include <locale.h>
-
-namespace T = frmMainText;
 
 // Scripts run for real: the run action's command line, the real launcher and Quillet's own
 // script host under Wine. The console host's terminal is a stand-in that keeps what it
@@ -121,11 +117,13 @@ void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, co
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
-                            fakes.drives,  fakes.printing, fakes.registry};
-    QString interpreter = host;
+    TestBench bench(
+        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
+        fakes.printing);
+    bench.workbench.chooseHost(host);
+    bench.workbench.selectFile(scriptPath);
     fakes.dialogs.inputAnswers = {answer};
-    ScriptActions::run(services, interpreter, scriptPath, {T::RunPrompt, T::RunTitle});
+    bench.workbench.run(Workbench::From::Button);
     // Only the input box: a failed launch would have added its message.
     QCOMPARE(fakes.dialogs.calls.size(), 1);
 }
@@ -199,11 +197,13 @@ void tst_WineHosts::encoderUnderWine()
 
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    const Services services{fakes.dialogs, launcher,       fakes.settings, fakes.clock,
-                            fakes.drives,  fakes.printing, fakes.registry};
+    TestBench bench(
+        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
+        fakes.printing);
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
     fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
-    ScriptActions::encode(services, source, QStringLiteral(".VBE"));
+    bench.workbench.selectFile(source);
+    bench.workbench.encode(ScriptKind::VBScript);
     QCOMPARE(fakes.dialogs.described().value(1), QString());
 
     const QString out = source + QStringLiteral(".out");

@@ -218,5 +218,5 @@ struct FakeServices {
     FakeDrives drives;
     FakePrinting printing;
     FakeRegistry registry;
-    Services services() { return {dialogs, launcher, settings, clock, drives, printing, registry}; }
+    Services services() { return {dialogs, launcher, settings, clock, drives, registry}; }
 };

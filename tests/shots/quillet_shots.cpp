@@ -3,13 +3,12 @@
 // only the eye can judge. Not a test: scripts/screenshots runs it under Xvfb.
 //   quillet_shots WINDOW POINTS light|dark OUT.png
 // WINDOW: main, options, about, splash, editor, menu, drives, help, help-TOPIC.
-#include "Fakes.h"
 #include "Fonts.h"
 #include "HelpViewer.h"
 #include "Palettes.h"
+#include "TestBench.h"
 #include "frmAbout.h"
 #include "frmEdit.h"
-#include "frmMain.h"
 #include "frmOption.h"
 #include "frmSplash.h"
 
@@ -60,11 +59,12 @@ int main(int argc, char* argv[])
     QDir::setCurrent(dir.path());
 
     FakeServices fakes;
+    TestBench bench(fakes);
     QWidget* shown = nullptr;
     frmMain* main = nullptr;
     if (window == QLatin1String("main") || window == QLatin1String("menu") ||
         window == QLatin1String("drives")) {
-        main = new frmMain(fakes.services());
+        main = new frmMain(bench.workbench);
         main->show();
         main->selectScript(QStringLiteral("挨拶.vbs"));
         shown = main;
@@ -87,7 +87,8 @@ int main(int argc, char* argv[])
         viewer->show();
         shown = viewer;
     } else if (window == QLatin1String("editor")) {
-        shown = frmEdit::openFile(fakes.services(), script.fileName());
+        bench.editor.openFile(script.fileName());
+        shown = bench.editor.window();
     } else {
         return 2;
     }

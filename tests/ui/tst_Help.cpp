@@ -1,7 +1,6 @@
 #include "FakePrograms.h"
-#include "Fakes.h"
 #include "PosixLauncher.h"
-#include "frmMain.h"
+#include "TestBench.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +29,7 @@ private Q_SLOTS:
 
 private:
     FakeServices m_fakes;
+    std::unique_ptr<TestBench> m_bench;
     QTemporaryDir* m_dir = nullptr;
     QString m_folder;
     frmMain* m_main = nullptr;
@@ -52,7 +52,8 @@ void tst_Help::init()
     QFile chm(m_folder + QStringLiteral("/quillet.chm"));
     QVERIFY(chm.open(QIODevice::WriteOnly));
     QDir::setCurrent(m_folder);
-    m_main = new frmMain(m_fakes.services());
+    m_bench = std::make_unique<TestBench>(m_fakes);
+    m_main = new frmMain(m_bench->workbench);
     m_main->show();
     QApplication::setActiveWindow(m_main);
     QVERIFY(QTest::qWaitForWindowActive(m_main));
@@ -61,6 +62,7 @@ void tst_Help::init()
 void tst_Help::cleanup()
 {
     delete m_main;
+    m_bench.reset();
     QDir::setCurrent(QDir::tempPath());
     delete m_dir;
 }
@@ -77,8 +79,9 @@ void tst_Help::menuOpensTheWorkingFoldersManual()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_main =
-        new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing, f.registry});
+    m_bench = std::make_unique<TestBench>(
+        Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.registry}, f.printing);
+    m_main = new frmMain(m_bench->workbench);
     m_main->findChild<QAction*>(QStringLiteral("mnuHelpVOXTool"))->trigger();
     QCOMPARE(FakePrograms::waitForArgv(bin + QStringLiteral("/hh.exe")),
              (QStringList{m_dir->path() + QStringLiteral("/my"), QStringLiteral("tools/quillet.chm")}));

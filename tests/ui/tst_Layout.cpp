@@ -1,8 +1,7 @@
-#include "Fakes.h"
 #include "Fonts.h"
+#include "TestBench.h"
 #include "frmAbout.h"
 #include "frmEdit.h"
-#include "frmMain.h"
 #include "frmOption.h"
 #include "frmSplash.h"
 
@@ -42,6 +41,7 @@ private Q_SLOTS:
 private:
     QWidget* open(const QString& window);
     FakeServices m_fakes;
+    TestBench m_bench{m_fakes};
     QTemporaryDir m_dir;
     QFont m_desktop;
     QList<QPointer<QWidget>> m_windows;
@@ -154,7 +154,7 @@ void tst_Layout::cleanup()
     for (const QPointer<QWidget>& w : std::as_const(m_windows))
         delete w.data();
     m_windows.clear();
-    delete frmEdit::instance();
+    delete m_bench.editor.window();
     QApplication::setFont(m_desktop);
 }
 
@@ -162,7 +162,7 @@ QWidget* tst_Layout::open(const QString& window)
 {
     QWidget* w = nullptr;
     if (window == QLatin1String("main")) {
-        w = new frmMain(m_fakes.services());
+        w = new frmMain(m_bench.workbench);
     } else if (window == QLatin1String("options")) {
         w = new frmOption(m_fakes.services());
     } else if (window == QLatin1String("About")) {
@@ -175,7 +175,8 @@ QWidget* tst_Layout::open(const QString& window)
         if (f.open(QIODevice::WriteOnly))
             f.write("WScript.Echo 1\r\n");
         f.close();
-        return frmEdit::openFile(m_fakes.services(), path);
+        m_bench.editor.openFile(path);
+        return m_bench.editor.window();
     }
     m_windows.append(w);
     w->show();

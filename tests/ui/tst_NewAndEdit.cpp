@@ -1,8 +1,7 @@
-#include "Fakes.h"
 #include "ScriptBox.h"
+#include "TestBench.h"
+#include "WorkbenchTexts.h"
 #include "frmEdit.h"
-#include "frmMain.h"
-#include "frmMainTexts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -17,7 +16,7 @@
 
 #include <sys/mount.h>
 
-namespace T = frmMainText;
+namespace W = WorkbenchText;
 
 // The New action and the edit dispatch of the main window, in a real folder: the bytes of
 // each new file, every box in order, and the editor each one opens.
@@ -47,6 +46,7 @@ private:
     QByteArray header(const QString& mark, const QString& path);
     QByteArray bytesOf(const QString& path);
     FakeServices m_fakes;
+    std::unique_ptr<TestBench> m_bench;
     QTemporaryDir* m_dir = nullptr;
     QString m_folder;
     frmMain* m_main = nullptr;
@@ -55,7 +55,7 @@ private:
 namespace {
 QString newInput(const QString& prompt)
 {
-    return input(T::NewTitle, prompt, T::NewDefault);
+    return input(W::NewTitle, prompt, W::NewDefault);
 }
 } // namespace
 
@@ -75,9 +75,9 @@ void tst_NewAndEdit::init()
 
 void tst_NewAndEdit::cleanup()
 {
-    delete frmEdit::instance();
     delete m_main;
     m_main = nullptr;
+    m_bench.reset();
     QDir::setCurrent(QDir::tempPath());
     delete m_dir;
 }
@@ -86,7 +86,8 @@ void tst_NewAndEdit::makeMain(const QString& editor)
 {
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), editor);
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QStringLiteral("山田 太郎"));
-    m_main = new frmMain(m_fakes.services());
+    m_bench = std::make_unique<TestBench>(m_fakes);
+    m_main = new frmMain(m_bench->workbench);
     m_main->show();
 }
 
@@ -137,7 +138,7 @@ void tst_NewAndEdit::headerForEachKind()
     QFETCH(QString, mark);
     QFETCH(QString, file);
     makeMain();
-    m_main->selectedFile = QStringLiteral("/elsewhere/chosen.vbs");
+    m_bench->workbench.selectFile(QStringLiteral("/elsewhere/chosen.vbs"));
     m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
     perform({"click:" + kind, "click:btnNew"});
     const QString path = m_folder + u'/' + file;
@@ -148,7 +149,7 @@ void tst_NewAndEdit::headerForEachKind()
     for (int r = 0; r < list->model()->rowCount(); ++r)
         listed << list->model()->index(r, 0).data().toString();
     QCOMPARE(listed, QStringList{file});
-    QCOMPARE(m_main->selectedFile, QStringLiteral("/elsewhere/chosen.vbs"));
+    QCOMPARE(m_bench->workbench.selectedFile(), QStringLiteral("/elsewhere/chosen.vbs"));
 }
 
 // The header followed by a line of code is a program its language accepts.
@@ -199,42 +200,42 @@ void tst_NewAndEdit::newScript_data()
     QTest::addColumn<bool>("editor");
 
     const QString d = FakeDialogs::AcceptDefault;
-    const QString ask = box(51, "Quillet", T::NewExists);
+    const QString ask = box(51, "Quillet", W::NewExists);
     const QByteArray old = cp932("' 前からある\r\n");
     const QStringList vbs{"click:selVBS", "click:btnNew"};
     const QString kind = QStringList{"MsgBox", "0", "", "VBScriptを作成します"}.join(u'|');
     QTest::newRow("a name left empty ends it")
-        << vbs << QByteArray() << QStringList{""} << QList<int>{} << QStringList{kind, newInput(T::NewPrompt)}
+        << vbs << QByteArray() << QStringList{""} << QList<int>{} << QStringList{kind, newInput(W::NewPrompt)}
         << QString() << QByteArray() << false;
     QTest::newRow("no kind chosen yet, though VBS shows selected")
         << QStringList{"click:btnNew"} << QByteArray() << QStringList{d} << QList<int>{}
-        << QStringList{newInput(T::NewPrompt), box(48, "Quillet", T::NewNoKind)} << QString() << QByteArray()
+        << QStringList{newInput(W::NewPrompt), box(48, "Quillet", W::NewNoKind)} << QString() << QByteArray()
         << false;
     QTest::newRow("a typed extension stays in the name")
         << QStringList{"click:selJS", "click:btnNew"} << QByteArray() << QStringList{"test.js"}
         << QList<int>{}
         << QStringList{QStringList{"MsgBox", "0", "", "JavaScriptを作成します"}.join(u'|'),
-                       newInput(T::NewPrompt)}
+                       newInput(W::NewPrompt)}
         << "test.js.js" << QByteArray() << true;
     QTest::newRow("existing, Yes: exactly the five lines")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::Yes}
-        << QStringList{kind, newInput(T::NewPrompt), ask} << "NewFile.vbs" << QByteArray() << true;
+        << QStringList{kind, newInput(W::NewPrompt), ask} << "NewFile.vbs" << QByteArray() << true;
     QTest::newRow("existing, No: appended")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::No}
-        << QStringList{kind, newInput(T::NewPrompt), ask} << "NewFile.vbs" << old << true;
+        << QStringList{kind, newInput(W::NewPrompt), ask} << "NewFile.vbs" << old << true;
     QTest::newRow("existing, Cancel: untouched, no editor")
         << vbs << old << QStringList{d} << QList<int>{MsgResult::Ok, MsgResult::Cancel}
-        << QStringList{kind, newInput(T::NewPrompt), ask} << QString() << QByteArray() << false;
+        << QStringList{kind, newInput(W::NewPrompt), ask} << QString() << QByteArray() << false;
     QTest::newRow("menu: appends without a question")
         << QStringList{"click:selVBS", "menu:mnuFileNew"} << old << QStringList{d} << QList<int>{}
-        << QStringList{kind, newInput(T::NewMenuPrompt)} << "NewFile.vbs" << old << true;
+        << QStringList{kind, newInput(W::NewMenuPrompt)} << "NewFile.vbs" << old << true;
     QTest::newRow("\"*\" is a character, not a pattern")
-        << vbs << old << QStringList{"*"} << QList<int>{} << QStringList{kind, newInput(T::NewPrompt)}
+        << vbs << old << QStringList{"*"} << QList<int>{} << QStringList{kind, newInput(W::NewPrompt)}
         << "*.vbs" << QByteArray() << true;
     QTest::newRow("a name into a folder that does not exist")
         << vbs << QByteArray() << QStringList{"no such/x"} << QList<int>{}
-        << QStringList{kind, newInput(T::NewPrompt),
-                       box(16, "Quillet", T::NewFailed + "\r\n%1/no such/x.vbs\r\nフォルダがありません。")}
+        << QStringList{kind, newInput(W::NewPrompt),
+                       box(16, "Quillet", W::NewFailed + "\r\n%1/no such/x.vbs\r\nフォルダがありません。")}
         << QString() << QByteArray() << false;
 }
 
@@ -340,9 +341,9 @@ void tst_NewAndEdit::newScriptOpensTheInternalEditor()
     m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
     perform({"click:selPls", "click:btnNew"});
     const QString path = m_folder + QStringLiteral("/NewFile.pls");
-    QVERIFY(frmEdit::instance());
-    QCOMPARE(frmEdit::instance()->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text(), path);
-    QCOMPARE(frmEdit::instance()->findChild<ScriptBox*>(QStringLiteral("fldEditSrc"))->text(),
+    QVERIFY(m_bench->editor.window());
+    QCOMPARE(m_bench->editor.window()->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text(), path);
+    QCOMPARE(m_bench->editor.window()->findChild<ScriptBox*>(QStringLiteral("fldEditSrc"))->text(),
              QStringLiteral("# Windows Scripting Host\r\n# ﾌｧｲﾙ名: %1\r\n# 作成者: 山田 太郎\r\n"
                             "# 作成日時: 2001/05/12 9:03:27\r\n# \r\n")
                  .arg(path));
@@ -390,7 +391,7 @@ void tst_NewAndEdit::failedWritesLoseNothing()
     m_fakes.dialogs.msgAnswers = {MsgResult::Ok, answer};
     perform({"click:selVBS", "click:btnNew"});
     QCOMPARE(m_fakes.dialogs.calls.size(), 4);
-    QVERIFY2(m_fakes.dialogs.calls.last().text.startsWith(T::NewFailed + "\r\n" + path + "\r\n"),
+    QVERIFY2(m_fakes.dialogs.calls.last().text.startsWith(W::NewFailed + "\r\n" + path + "\r\n"),
              qPrintable(m_fakes.dialogs.calls.last().text));
     QCOMPARE(bytesOf(path), old);
     QVERIFY(m_fakes.launcher.calls.isEmpty());
@@ -407,8 +408,8 @@ void tst_NewAndEdit::editDispatch_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("launched");
     QTest::addColumn<QString>("selectedAfter");
-    const QString noFile = box(4, T::EditTitle, T::EditNoFile);
-    const QString none = T::OpenNoFile;
+    const QString noFile = box(4, W::EditTitle, W::EditNoFile);
+    const QString none = W::OpenNoFile;
     QTest::newRow("button: the editor, a blank, the path unquoted")
         << "notepad.exe"
         << "/s/My Scripts/a.vbs" << QStringList{"click:btnEdit"} << QList<int>{} << QStringList{}
@@ -427,7 +428,7 @@ void tst_NewAndEdit::editDispatch_data()
     QTest::newRow("nothing chosen, Yes: the New dialogue")
         << "notepad.exe"
         << "" << QStringList{"click:btnEdit"} << QList<int>{MsgResult::Yes}
-        << QStringList{noFile, newInput(T::NewPrompt)} << QStringList{} << "";
+        << QStringList{noFile, newInput(W::NewPrompt)} << QStringList{} << "";
     QTest::newRow("nothing chosen, menu: the editor gets the words, and they stay")
         << "notepad.exe"
         << "" << QStringList{"menu:mnuFileOpen", "click:btnEdit"} << QList<int>{} << QStringList{}
@@ -444,12 +445,12 @@ void tst_NewAndEdit::editDispatch()
     QFETCH(QStringList, launched);
     QFETCH(QString, selectedAfter);
     makeMain(editor);
-    m_main->selectedFile = selected;
+    m_bench->workbench.selectFile(selected);
     m_fakes.dialogs.msgAnswers = buttons;
     perform(steps);
     QCOMPARE(m_fakes.dialogs.described(), boxes);
     QCOMPARE(m_fakes.launcher.lines(), launched);
-    QCOMPARE(m_main->selectedFile, selectedAfter);
+    QCOMPARE(m_bench->workbench.selectedFile(), selectedAfter);
 }
 
 QTEST_MAIN(tst_NewAndEdit)

@@ -331,7 +331,7 @@ void tst_Registry::shippedFileDoesTheRealJob()
     RegFileRegistry shipped({QStringLiteral(QUILLET_SOURCE_DIR "/data/registry/quillet.reg")});
     PosixLauncher launcher;
     Services s = m_fakes.services();
-    frmAbout about(Services{s.dialogs, launcher, s.settings, s.clock, s.drives, s.printing, shipped});
+    frmAbout about(Services{s.dialogs, launcher, s.settings, s.clock, s.drives, shipped});
     about.show();
     QTest::mouseClick(about.findChild<QLabel*>(QStringLiteral("lblURL")), Qt::LeftButton);
     QCOMPARE(FakePrograms::waitForArgv(bin + QStringLiteral("/xdg-open")),

@@ -1,7 +1,7 @@
 #include "FakePrograms.h"
-#include "Fakes.h"
 #include "PosixLauncher.h"
-#include "frmMain.h"
+#include "TestBench.h"
+#include "WorkbenchTexts.h"
 #include "frmMainTexts.h"
 
 #include <QAccessible>
@@ -15,6 +15,7 @@
 #include <QTest>
 
 namespace T = frmMainText;
+namespace W = WorkbenchText;
 
 // The kind and host choices, and the run and encode actions, as a user meets them: every box
 // in order (text, flags, title), every command line launched.
@@ -38,6 +39,7 @@ private:
     void perform(const QStringList& steps);
     template <class W = QWidget> W* child(const QString& name) { return m_main->findChild<W*>(name); }
     FakeServices m_fakes;
+    std::unique_ptr<TestBench> m_bench;
     frmMain* m_main = nullptr;
 };
 
@@ -53,7 +55,8 @@ const QString Entries[] = {QStringLiteral("mnuToolScrJS"), QStringLiteral("mnuTo
 void tst_ScriptActions::init()
 {
     m_fakes = {};
-    m_main = new frmMain(m_fakes.services());
+    m_bench = std::make_unique<TestBench>(m_fakes);
+    m_main = new frmMain(m_bench->workbench);
     m_main->show();
     QApplication::setActiveWindow(m_main);
     QVERIFY(QTest::qWaitForWindowActive(m_main));
@@ -63,6 +66,7 @@ void tst_ScriptActions::cleanup()
 {
     delete m_main;
     m_main = nullptr;
+    m_bench.reset();
 }
 
 // "click:name" clicks a button with the mouse, "menu:name" chooses a menu entry,
@@ -167,8 +171,8 @@ void tst_ScriptActions::choices()
     QFETCH(QStringList, selectedButtons);
     perform(steps);
     QCOMPARE(m_fakes.dialogs.described(), boxes);
-    QCOMPARE(m_main->commentMark, commentMark);
-    QCOMPARE(m_main->interpreter, interpreter);
+    QCOMPARE(m_bench->workbench.commentMark(), commentMark);
+    QCOMPARE(m_bench->workbench.interpreter(), interpreter);
     QStringList checked, selected;
     for (const QString& e : Entries)
         if (child<QAction>(e)->isChecked())
@@ -195,9 +199,9 @@ void tst_ScriptActions::run_data()
     QTest::addColumn<QStringList>("launched");
     QTest::addColumn<QString>("interpreterAfter");
 
-    const QString btn = input(T::RunTitle, T::RunPrompt, QStringLiteral("No CommLine"));
-    const QString menu = input(T::RunMenuTitle, T::RunMenuPrompt, QStringLiteral("No CommLine"));
-    const QString noFile = box(0, {}, T::RunNoFile);
+    const QString btn = input(W::RunTitle, W::RunPrompt, QStringLiteral("No CommLine"));
+    const QString menu = input(W::RunMenuTitle, W::RunMenuPrompt, QStringLiteral("No CommLine"));
+    const QString noFile = box(0, {}, W::RunNoFile);
     const QString a = QStringLiteral("/home/u/Scripts/a.vbs");
     QTest::newRow("no host yet, default accepted: the GUI host and nothing after the path")
         << "click:btnRun" << QString() << a << FakeDialogs::AcceptDefault << QStringList{btn}
@@ -232,13 +236,13 @@ void tst_ScriptActions::run()
     QFETCH(QStringList, boxes);
     QFETCH(QStringList, launched);
     QFETCH(QString, interpreterAfter);
-    m_main->interpreter = interpreter;
-    m_main->selectedFile = file;
+    m_bench->workbench.chooseHost(interpreter);
+    m_bench->workbench.selectFile(file);
     m_fakes.dialogs.inputAnswers = {answer};
     perform({trigger});
     QCOMPARE(m_fakes.dialogs.described(), boxes);
     QCOMPARE(m_fakes.launcher.lines(), launched);
-    QCOMPARE(m_main->interpreter, interpreterAfter);
+    QCOMPARE(m_bench->workbench.interpreter(), interpreterAfter);
     // The host buttons and marks are the user's alone.
     QVERIFY(child<QRadioButton>(QStringLiteral("cWSC"))->isChecked());
     QVERIFY(!child<QAction>(QStringLiteral("mnuToolIpriWSCR"))->isChecked());
@@ -254,8 +258,8 @@ void tst_ScriptActions::encode_data()
     QTest::addColumn<QStringList>("launched");
 
     const QString enc = QStringLiteral("/opt/enc/screnc.exe");
-    auto offer = [](const QString& def) { return input(T::EncodeTitle, T::EncodePrompt, def); };
-    const QString noFile = box(0, {}, T::EncodeNoFile);
+    auto offer = [](const QString& def) { return input(W::EncodeTitle, W::EncodePrompt, def); };
+    const QString noFile = box(0, {}, W::EncodeNoFile);
     const QString js = box(0, {}, T::KindJs), pls = box(0, {}, T::KindPls);
 
     QTest::newRow("no encoder set: silent, even with no file")
@@ -311,7 +315,7 @@ void tst_ScriptActions::encode()
     QFETCH(QStringList, launched);
     if (!encoder.isEmpty())
         m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
-    m_main->selectedFile = file;
+    m_bench->workbench.selectFile(file);
     m_fakes.dialogs.inputAnswers = {answer};
     m_fakes.settings.log.clear();
     perform(steps);
@@ -329,8 +333,8 @@ void tst_ScriptActions::runShowsThatItIsStarting()
     slow.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     QVERIFY(slow.waitForStarted());
     m_fakes.launcher.result.pid = slow.processId();
-    m_main->interpreter = QStringLiteral("CSCRIPT.EXE");
-    m_main->selectedFile = QStringLiteral("/s/a.vbs");
+    m_bench->workbench.chooseHost(QStringLiteral("CSCRIPT.EXE"));
+    m_bench->workbench.selectFile(QStringLiteral("/s/a.vbs"));
     m_fakes.dialogs.inputAnswers = {QStringLiteral("No CommLine")};
     perform({QStringLiteral("click:btnRun")});
     QCOMPARE(m_fakes.launcher.lines(), QStringList{QStringLiteral("1|CSCRIPT.EXE \"/s/a.vbs\"")});
@@ -350,15 +354,15 @@ void tst_ScriptActions::launchFailureIsReportedAndSurvived()
     m_fakes.settings.failReads = true;
     m_fakes.launcher.result = {0, QStringLiteral("プログラムが見つかりません。"), QStringLiteral("Error"),
                                LaunchFailure::NotFound};
-    m_main->selectedFile = QStringLiteral("/s/a.vbs");
+    m_bench->workbench.selectFile(QStringLiteral("/s/a.vbs"));
     m_fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault, FakeDialogs::AcceptDefault};
     perform({"click:btnEncode", "click:btnRun"});
     const QString failed =
         box(16, QStringLiteral("Quillet"),
             QStringLiteral("プログラムを起動できませんでした。\r\nError\r\nプログラムが見つかりません。"));
     QCOMPARE(m_fakes.dialogs.described(),
-             (QStringList{input(T::EncodeTitle, T::EncodePrompt, "/f \"/s/a.vbs.VBE\""), failed,
-                          input(T::RunTitle, T::RunPrompt, "No CommLine"), failed}));
+             (QStringList{input(W::EncodeTitle, W::EncodePrompt, "/f \"/s/a.vbs.VBE\""), failed,
+                          input(W::RunTitle, W::RunPrompt, "No CommLine"), failed}));
     QCOMPARE(m_fakes.launcher.lines(),
              (QStringList{"1|\"Error\" \"/s/a.vbs\" /f \"/s/a.vbs.VBE\"", "1|WSCRIPT.EXE \"/s/a.vbs\""}));
     QVERIFY(m_main->isVisible());
@@ -412,11 +416,12 @@ void tst_ScriptActions::commandLinesReachThePrograms()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_main =
-        new frmMain(Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.printing, f.registry});
+    m_bench = std::make_unique<TestBench>(
+        Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.registry}, f.printing);
+    m_main = new frmMain(m_bench->workbench);
     f.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"),
                              dir.path() + QStringLiteral("/my enc/enc"));
-    m_main->selectedFile = QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path());
+    m_bench->workbench.selectFile(QStringLiteral("%1/My Scripts/a b.vbs").arg(dir.path()));
     f.dialogs.inputAnswers = {answer};
     perform(steps);
     for (QString& a : argv)

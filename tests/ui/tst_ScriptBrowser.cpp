@@ -1,8 +1,7 @@
 #include "DirListBox.h"
-#include "Fakes.h"
 #include "FileListBox.h"
 #include "NativeName.h"
-#include "frmMain.h"
+#include "TestBench.h"
 #include "frmMainTexts.h"
 
 #include <QApplication>
@@ -63,6 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldCwd;
     FakeServices m_fakes;
+    std::unique_ptr<TestBench> m_bench;
     frmMain* m_main = nullptr;
 };
 
@@ -147,7 +147,8 @@ void tst_ScriptBrowser::init()
     m_fakes.dialogs.calls.clear();
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(path(QStringLiteral("vol1/scripts")));
-    m_main = new frmMain(m_fakes.services());
+    m_bench = std::make_unique<TestBench>(m_fakes);
+    m_main = new frmMain(m_bench->workbench);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
 }
@@ -155,6 +156,7 @@ void tst_ScriptBrowser::init()
 void tst_ScriptBrowser::cleanup()
 {
     delete m_main;
+    m_bench.reset();
     QDir::setCurrent(m_oldCwd);
     QFile::setPermissions(path(QStringLiteral("vol1/scripts")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -170,7 +172,7 @@ void tst_ScriptBrowser::startsOnTheWorkingFolder()
     QCOMPARE(names(), (QStringList{"-rich.vbs", "a.vbs", "B.JS", "broken.vbs", "c.pls", "link.vbs",
                                    "with blank.js", "日本語.vbs"}));
     QVERIFY(child<QListView>("fldFileList")->selectionModel()->selectedIndexes().isEmpty());
-    QVERIFY(m_main->selectedFile.isEmpty());
+    QVERIFY(m_bench->workbench.selectedFile().isEmpty());
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Quillet"));
     QVERIFY(preview().isEmpty());
     // The folder list: the ancestors open down to the folder, then its subfolders.
@@ -203,7 +205,7 @@ void tst_ScriptBrowser::choosingAFileShowsItsText()
     QFETCH(QString, shows);
     choose(name);
     const QString expected = path(QStringLiteral("vol1/scripts/")) + name;
-    QCOMPARE(m_main->selectedFile, expected);
+    QCOMPARE(m_bench->workbench.selectedFile(), expected);
     QCOMPARE(m_main->windowTitle(), expected + QStringLiteral(" - Quillet Ver.0.1.5"));
     QVERIFY2(preview().contains(shows), qPrintable(preview().left(300)));
     QVERIFY(!preview().contains(u'\r'));
@@ -232,8 +234,8 @@ void tst_ScriptBrowser::arrowKeysChooseEachFilePassed()
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(view, Qt::Key_Down);
-        seen.append(QFileInfo(m_main->selectedFile).fileName());
-        QVERIFY(m_main->windowTitle().startsWith(m_main->selectedFile));
+        seen.append(QFileInfo(m_bench->workbench.selectedFile()).fileName());
+        QVERIFY(m_main->windowTitle().startsWith(m_bench->workbench.selectedFile()));
     }
     QCOMPARE(seen, (QStringList{"B.JS", "broken.vbs", "c.pls"}));
     QVERIFY(preview().contains(QStringLiteral("ﾊﾟｰﾙ")));
@@ -242,19 +244,19 @@ void tst_ScriptBrowser::arrowKeysChooseEachFilePassed()
 void tst_ScriptBrowser::openingAFolderKeepsTheChosenFile()
 {
     choose(QStringLiteral("c.pls"));
-    const QString chosen = m_main->selectedFile;
+    const QString chosen = m_bench->workbench.selectedFile();
     const QString title = m_main->windowTitle();
     const QString shown = preview();
     openFolderEntry(QStringLiteral("sub"));
     QCOMPARE(child<DirListBox>("fldDir")->path(), path(QStringLiteral("vol1/scripts/sub")));
     QCOMPARE(names(), QStringList{"inner.vbs"});
     QVERIFY(child<QListView>("fldFileList")->selectionModel()->selectedIndexes().isEmpty());
-    QCOMPARE(m_main->selectedFile, chosen);
+    QCOMPARE(m_bench->workbench.selectedFile(), chosen);
     QCOMPARE(m_main->windowTitle(), title);
     QCOMPARE(preview(), shown);
     // A list that only gains the focus chooses nothing.
     child("fldFileList")->setFocus();
-    QCOMPARE(m_main->selectedFile, chosen);
+    QCOMPARE(m_bench->workbench.selectedFile(), chosen);
     // Up again through an ancestor entry.
     openFolderEntry(QStringLiteral("vol1"));
     QCOMPARE(child<DirListBox>("fldDir")->path(), path(QStringLiteral("vol1")));
@@ -301,7 +303,7 @@ void tst_ScriptBrowser::aFileThatWentAwayLeavesThePreviewEmpty()
     if (becomesFolder)
         QVERIFY(QDir().mkdir(victim));
     choose(QStringLiteral("c.pls"));
-    QCOMPARE(m_main->selectedFile, victim);
+    QCOMPARE(m_bench->workbench.selectedFile(), victim);
     QCOMPARE(m_main->windowTitle(), victim + T::CaptionSuffix);
     QVERIFY(preview().isEmpty());
     QCOMPARE(m_main->statusText(), T::FileUnreadable + victim);
@@ -417,7 +419,7 @@ void tst_ScriptBrowser::namesThatAreNotUtf8AddressTheirOwnFile()
     QCOMPARE(names(), (QStringList{"bad\uFFFD.vbs", "bad\uFFFD.vbs (文字コード不明)", "テスト.vbs"}));
     choose(shown);
     QCOMPARE(preview(), text);
-    QCOMPARE(NativeName::toBytes(m_main->selectedFile), folder + '/' + name);
+    QCOMPARE(NativeName::toBytes(m_bench->workbench.selectedFile()), folder + '/' + name);
     QCOMPARE(m_main->windowTitle(),
              path(QStringLiteral("vol1/odd/")) + shown + QStringLiteral(" - Quillet Ver.0.1.5"));
     // The run action's line names the same bytes.

@@ -1,8 +1,7 @@
-#include "Fakes.h"
 #include "ScriptBox.h"
+#include "TestBench.h"
 #include "frmEdit.h"
 #include "frmEditTexts.h"
-#include "frmMain.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -74,28 +73,31 @@ private:
     void type(const QString& text);
     template <class W = QWidget> W* child(const char* name)
     {
-        return frmEdit::instance()->findChild<W*>(QLatin1String(name));
+        return m_editor->window()->findChild<W*>(QLatin1String(name));
     }
     FakeServices m_fakes;
+    std::unique_ptr<InternalEditorWindow> m_editor;
     QTemporaryDir* m_dir = nullptr;
 };
 
 void tst_frmEdit::init()
 {
     m_fakes = {};
+    m_editor = std::make_unique<InternalEditorWindow>(m_fakes.services(), m_fakes.printing);
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
 }
 
 void tst_frmEdit::cleanup()
 {
-    delete frmEdit::instance();
+    m_editor.reset();
     delete m_dir;
 }
 
 frmEdit* tst_frmEdit::open(const QString& path)
 {
-    frmEdit* w = frmEdit::openFile(m_fakes.services(), path);
+    m_editor->openFile(path);
+    frmEdit* w = m_editor->window();
     w->activateWindow();
     return w;
 }
@@ -188,10 +190,10 @@ void tst_frmEdit::saveKeepsTheFilesEncoding()
             QTest::keyClick(child<ScriptBox>("fldEditSrc"), Qt::Key_Return);
         type(line);
     }
-    QVERIFY(!w->isSaved);
+    QVERIFY(!w->isSaved());
     child<QAction>("mnuFileSave")->trigger();
     QCOMPARE(bytesOf(path), after);
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
     QCOMPARE(m_fakes.dialogs.calls.size(), before.isEmpty() ? 1 : 0); // only the missing file's notice
 }
 
@@ -246,13 +248,13 @@ void tst_frmEdit::failedSavesLoseNothing()
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(16, "Quillet", T::SaveFailed)});
     QCOMPARE(bytesOf(path), original);
     QVERIFY(QFileInfo(folderPath).isDir() || !QFileInfo::exists(folderPath));
-    QVERIFY(!w->isSaved);
+    QVERIFY(!w->isSaved());
     QVERIFY(child<ScriptBox>("fldEditSrc")->text().endsWith(typed));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.vbs"}); // no leftovers
     // Closing asks again; Cancel keeps everything.
     m_fakes.dialogs.msgAnswers = {MsgResult::Cancel};
     QVERIFY(!w->close());
-    QVERIFY(frmEdit::instance());
+    QVERIFY(m_editor->window());
 }
 
 // A small file system that fills up: the old file stays whole.
@@ -280,7 +282,7 @@ void tst_frmEdit::fullDiskLosesNothing()
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(16, "Quillet", T::SaveFailed)});
     QCOMPARE(bytesOf(mnt + QStringLiteral("/a.vbs")), original);
     QCOMPARE(QDir(mnt).entryList(QDir::Files | QDir::Hidden).size(), 2);
-    delete frmEdit::instance();
+    delete m_editor->window();
 }
 
 void tst_frmEdit::savesThroughALinkAndKeepsPermissions()
@@ -350,7 +352,7 @@ void tst_frmEdit::closeAsksAboutChanges()
     child<QAction>("mnuFileClose")->trigger();
     QTest::qWait(0);
     QCOMPARE(m_fakes.dialogs.described(), boxes);
-    QCOMPARE(frmEdit::instance() == nullptr, closed);
+    QCOMPARE(m_editor->window() == nullptr, closed);
     QCOMPARE(bytesOf(path), onDisk);
     if (!closed)
         QCOMPARE(w->findChild<QLineEdit*>(QStringLiteral("fldFileName"))->text().isEmpty(), false);
@@ -388,7 +390,7 @@ void tst_frmEdit::refillAsksAboutChanges()
     QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), shown == QStringLiteral("b.vbs")
                                                          ? QStringLiteral("second\r\n")
                                                          : QStringLiteral("first\r\nchanged"));
-    QCOMPARE(second->isSaved, saved);
+    QCOMPARE(second->isSaved(), saved);
 }
 
 void tst_frmEdit::failedOpenReplacesNothingUnasked_data()
@@ -441,7 +443,7 @@ void tst_frmEdit::failedOpenReplacesNothingUnasked()
     QCOMPARE(m_fakes.dialogs.described(), expected);
     if (what == QStringLiteral("large"))
         QCOMPARE(QFileInfo(path).size(), written ? 1 : 100 * 1024 * 1024);
-    QCOMPARE(w->isSaved, written);
+    QCOMPARE(w->isSaved(), written);
     // Closing asks to save, then asks again before overwriting; No keeps the window open.
     if (!written) {
         m_fakes.dialogs.calls.clear();
@@ -487,7 +489,7 @@ void tst_frmEdit::changedOnDiskAsksBeforeOverwriting()
                                 "上書きすると、その変更は失われます。上書きしますか")};
     QCOMPARE(m_fakes.dialogs.described(), changeContent ? asked : QStringList{});
     QCOMPARE(bytesOf(path), onDisk);
-    QCOMPARE(w->isSaved, onDisk == QByteArray("a\r\nb"));
+    QCOMPARE(w->isSaved(), onDisk == QByteArray("a\r\nb"));
 }
 
 void tst_frmEdit::offersToReloadWhenActivated_data()
@@ -535,7 +537,7 @@ void tst_frmEdit::offersToReloadWhenActivated()
                      "このファイルは、ほかのプログラムによって変更されました。\r\n読み込み直しますか");
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(52, "Quillet", question)});
     QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), text);
-    QCOMPARE(w->isSaved, answer == MsgResult::Yes || !edited);
+    QCOMPARE(w->isSaved(), answer == MsgResult::Yes || !edited);
     // One question per change.
     activate();
     QCOMPARE(m_fakes.dialogs.calls.size(), 1);
@@ -590,7 +592,7 @@ void tst_frmEdit::untouchedLinesKeepTheirBytes()
     // Read back, the saved text is what the window showed, but for U+FFFD in the changed
     // line, which the warning said is written as "?".
     const QString shown = box->text().replace(QStringLiteral("\uFFFDX"), QStringLiteral("?X"));
-    delete frmEdit::instance();
+    delete m_editor->window();
     open(path);
     QCOMPARE(child<ScriptBox>("fldEditSrc")->text(), shown);
 }
@@ -642,13 +644,14 @@ void tst_frmEdit::printsToPdf()
 void tst_frmEdit::outlivesTheMainWindow()
 {
     QDir::setCurrent(m_dir->path());
-    auto* main = new frmMain(m_fakes.services());
+    TestBench bench(m_fakes);
+    auto* main = new frmMain(bench.workbench);
     main->show();
     open(file("a.vbs", "a"));
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     main->close();
     QTest::qWait(50);
-    QVERIFY(frmEdit::instance() && frmEdit::instance()->isVisible());
+    QVERIFY(m_editor->window() && m_editor->window()->isVisible());
     QCOMPARE(lastClosed.count(), 0);
 }
 
@@ -656,7 +659,7 @@ void tst_frmEdit::warnsOfBytesItCannotRead()
 {
     frmEdit* w = open(file("a.vbs", "a\x81\r\n")); // a lead byte with nothing after it
     QCOMPARE(m_fakes.dialogs.described(), QStringList{box(48, "Quillet", T::LossyText)});
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
 }
 
 void tst_frmEdit::coloursByLanguage_data()
@@ -754,7 +757,7 @@ void tst_frmEdit::loadingIsNotAnUndoStep()
     QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(box->text(), QStringLiteral("a\r\n"));
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
 }
 
 void tst_frmEdit::goesToALineByNumber_data()
@@ -780,7 +783,7 @@ void tst_frmEdit::goesToALineByNumber()
         QStringList{input(QStringLiteral("指定行へ移動"),
                           QStringLiteral("移動先の行番号を入力してください (1～4)"), QStringLiteral("1"))});
     QCOMPARE(child<ScriptBox>("fldEditSrc")->currentLine(), line);
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
 }
 
 // A screen reader reads the script itself, not only the box's name.
@@ -803,22 +806,22 @@ void tst_frmEdit::largeScriptsStillNoticeEdits()
         big += "WScript.Echo " + QByteArray::number(i) + "\r\n";
     const QString path = file("big.vbs", big);
     frmEdit* w = open(path);
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
     // The first screen shows at once, the rest comes in from the event loop, read only.
     auto* box = child<ScriptBox>("fldEditSrc");
     QVERIFY(box->isLoading());
     QVERIFY(box->isReadOnly());
     QTRY_VERIFY(!box->isLoading());
     QVERIFY(!box->isReadOnly());
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
     QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
     type(QStringLiteral("' end"));
-    QVERIFY(!w->isSaved);
+    QVERIFY(!w->isSaved());
     child<QAction>("mnuFileSave")->trigger();
     QCOMPARE(bytesOf(path), big + "' end");
-    QVERIFY(w->isSaved);
+    QVERIFY(w->isSaved());
     type(QStringLiteral("!"));
-    QVERIFY(!w->isSaved);
+    QVERIFY(!w->isSaved());
     QTest::qWait(0);
     QVERIFY(box->marginWidth(0) >=
             QFontMetrics(box->font()).horizontalAdvance(QString::number(box->lines())));

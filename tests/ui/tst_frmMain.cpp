@@ -1,7 +1,7 @@
-#include "Fakes.h"
 #include "Fonts.h"
 #include "Palettes.h"
-#include "frmMain.h"
+#include "TestBench.h"
+#include "WorkbenchTexts.h"
 #include "frmMainTexts.h"
 
 #include <QAbstractButton>
@@ -24,6 +24,7 @@
 #include <QTimer>
 
 namespace T = frmMainText;
+namespace W = WorkbenchText;
 
 class tst_frmMain : public QObject {
     Q_OBJECT
@@ -58,34 +59,37 @@ private Q_SLOTS:
     void titleBarCloseEndsTheProgram();
 
 private:
+    frmMain* newMain();
     frmMain* showMain();
     template <class W = QWidget> W* child(const char* name)
     {
         return m_main->findChild<W*>(QLatin1String(name));
     }
     FakeServices m_fakes;
+    std::unique_ptr<TestBench> m_bench;
     frmMain* m_main = nullptr;
 };
 
-namespace {
-Services services(FakeServices& f)
+// A main window over a workbench of its own.
+frmMain* tst_frmMain::newMain()
 {
-    return f.services();
+    m_bench = std::make_unique<TestBench>(m_fakes);
+    return new frmMain(m_bench->workbench);
 }
-} // namespace
 
 void tst_frmMain::init()
 {
     m_fakes.settings.values.clear();
     m_fakes.settings.log.clear();
     m_fakes.settings.failReads = false;
-    m_main = new frmMain(services(m_fakes));
+    m_main = newMain();
 }
 
 void tst_frmMain::cleanup()
 {
     delete m_main;
     m_main = nullptr;
+    m_bench.reset();
 }
 
 frmMain* tst_frmMain::showMain()
@@ -100,12 +104,12 @@ frmMain* tst_frmMain::showMain()
 void tst_frmMain::loadsOnFirstStart()
 {
     QCOMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
-    QCOMPARE(m_main->editorPath, QStringLiteral("notepad.exe"));
-    QCOMPARE(m_main->userName, QStringLiteral("No User Name"));
-    QCOMPARE(m_main->idleStatusText, QStringLiteral("Quillet Ver. 0.3.0"));
-    QVERIFY(m_main->selectedFile.isEmpty());
-    QVERIFY(m_main->commentMark.isEmpty());
-    QVERIFY(m_main->interpreter.isEmpty());
+    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("notepad.exe"));
+    QCOMPARE(m_bench->workbench.userName(), QStringLiteral("No User Name"));
+    QCOMPARE(m_bench->workbench.idleStatusText(), QStringLiteral("Quillet Ver. 0.3.0"));
+    QVERIFY(m_bench->workbench.selectedFile().isEmpty());
+    QVERIFY(m_bench->workbench.commentMark().isEmpty());
+    QVERIFY(m_bench->workbench.interpreter().isEmpty());
     QCOMPARE(m_main->statusText(), QStringLiteral("Quillet Ver.0.3.0"));
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Quillet"));
     QCOMPARE(m_main->helpFile(), QDir::currentPath() + QStringLiteral("/quillet.chm"));
@@ -119,22 +123,23 @@ void tst_frmMain::loadTakesStoredAndFailedSettings()
     delete m_main;
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QString());
-    m_main = new frmMain(services(m_fakes));
-    QCOMPARE(m_main->editorPath, QStringLiteral("System"));
-    QCOMPARE(m_main->userName, QString());
+    m_main = newMain();
+    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("System"));
+    QCOMPARE(m_bench->workbench.userName(), QString());
 
     delete m_main;
     m_fakes.settings.failReads = true;
-    m_main = new frmMain(services(m_fakes));
-    QCOMPARE(m_main->editorPath, QStringLiteral("Error"));
-    QCOMPARE(m_main->userName, QStringLiteral("Error"));
+    m_main = newMain();
+    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("Error"));
+    QCOMPARE(m_bench->workbench.userName(), QStringLiteral("Error"));
 }
 
 void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
 {
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(QStringLiteral("/")));
-    frmMain atRoot(services(m_fakes));
+    TestBench bench(m_fakes);
+    frmMain atRoot(bench.workbench);
     QDir::setCurrent(before);
     QCOMPARE(atRoot.helpFile(), QStringLiteral("//quillet.chm"));
 }
@@ -312,7 +317,7 @@ void tst_frmMain::focusHints()
 
     m_main->setStatusText(start);
     neutral->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), idleOnLoss ? m_main->idleStatusText : start);
+    QCOMPARE(m_main->statusText(), idleOnLoss ? m_bench->workbench.idleStatusText() : start);
 }
 
 void tst_frmMain::mouseHints_data()
@@ -358,7 +363,7 @@ void tst_frmMain::mouseHints()
     m_main->setStatusText(start);
     QTest::mouseMove(w, at);
     QTest::qWait(20);
-    const QString expected = text == QLatin1String("<idle>") ? m_main->idleStatusText
+    const QString expected = text == QLatin1String("<idle>") ? m_bench->workbench.idleStatusText()
                              : text.isEmpty()                ? start
                                                              : text;
     QCOMPARE(m_main->statusText(), expected);
@@ -374,11 +379,11 @@ void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
     QStringList seen;
     for (const auto& args : spy)
         seen.append(args.first().toString());
-    QCOMPARE(seen, (QStringList{T::IdleStatus, T::HintEdit}));
+    QCOMPARE(seen, (QStringList{W::IdleStatus, T::HintEdit}));
 
     // On into a control without a focus hint: the idle text stays.
     child("selVBS")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), T::IdleStatus);
+    QCOMPARE(m_main->statusText(), W::IdleStatus);
 }
 
 void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
@@ -389,7 +394,7 @@ void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
     QTest::mouseMove(child("frmMainClient"), QPoint(180, 300));
     QCOMPARE(m_main->statusText(), T::HintRun);
     QTest::mouseMove(child("sbMain"), QPoint(300, 10));
-    QCOMPARE(m_main->statusText(), T::IdleStatus);
+    QCOMPARE(m_main->statusText(), W::IdleStatus);
 }
 
 void tst_frmMain::losingTheWindowRestoresTheIdleText()
@@ -401,7 +406,7 @@ void tst_frmMain::losingTheWindowRestoresTheIdleText()
     other.show();
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QCOMPARE(m_main->statusText(), T::IdleStatus);
+    QCOMPARE(m_main->statusText(), W::IdleStatus);
 }
 
 void tst_frmMain::hintsAreAccessibleDescriptions_data()
@@ -482,7 +487,7 @@ void tst_frmMain::previewIsReadableInAnyTheme()
     if (dark)
         QApplication::setPalette(darkPalette());
     delete m_main;
-    m_main = new frmMain(services(m_fakes));
+    m_main = newMain();
     showMain();
     auto* preview = child<QPlainTextEdit>("fldViewSrc");
     preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
@@ -542,7 +547,7 @@ void tst_frmMain::popupsKeepTheHint()
     QCOMPARE(m_main->statusText(), hint);
     // Leaving the control for another is a real loss.
     m_main->findChild<QWidget*>("selVBS")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), T::IdleStatus);
+    QCOMPARE(m_main->statusText(), W::IdleStatus);
 }
 
 void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
@@ -593,9 +598,9 @@ void tst_frmMain::exitKeepsOtherWindowsAlive()
     QFETCH(bool, byMenu);
     delete m_main;
     m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
-    m_main = new frmMain(services(m_fakes));
+    m_main = newMain();
     showMain();
-    m_main->selectedFile = QStringLiteral("/nonexistent/a.vbs");
+    m_bench->workbench.selectFile(QStringLiteral("/nonexistent/a.vbs"));
     if (auto* button = child<QAbstractButton>(qPrintable(open)))
         button->click();
     else

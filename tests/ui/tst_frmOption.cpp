@@ -1,8 +1,7 @@
 #include "FakePrograms.h"
 #include "Fakes.h"
 #include "FileSettingsArea.h"
-#include "frmEdit.h"
-#include "frmMain.h"
+#include "TestBench.h"
 #include "frmOption.h"
 #include "frmOptionTexts.h"
 
@@ -82,7 +81,7 @@ void tst_frmOption::firstStartShowsTheDialogsDefaults()
     QCOMPARE(m_fakes.settings.log,
              (QStringList{"read Editor", "read UserName", "read Browser", "read Encoder"}));
     QCOMPARE(fields(),
-             (QStringList{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, T::DefaultEncoder}));
+             (QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder}));
     QVERIFY(!m_dlg->isModal());
     QCOMPARE(m_dlg->windowTitle(), T::Caption);
 }
@@ -113,7 +112,7 @@ void tst_frmOption::registering_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("written"); // UserName, Editor, Browser, Encoder as stored after
     QTest::addColumn<bool>("closed");
-    const QStringList defaults{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, T::DefaultEncoder};
+    const QStringList defaults{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder};
     QTest::newRow("fresh: the defaults become real values")
         << QString() << QStringList{} << QStringList{} << QStringList{box(T::Thanks)} << defaults << true;
     QTest::newRow("ticked: System, whatever the field says afterwards")
@@ -131,7 +130,7 @@ void tst_frmOption::registering_data()
         << QStringList{T::DefaultUserName, "<none>", "<none>", "<none>"} << false;
     QTest::newRow("the Encoder write fails last")
         << QString() << QStringList{} << QStringList{"Encoder"} << QStringList{box(T::EncoderFailed)}
-        << QStringList{T::DefaultUserName, T::DefaultEditor, T::DefaultBrowser, "<none>"} << false;
+        << QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, "<none>"} << false;
     QTest::newRow("the first write fails")
         << QString() << QStringList{} << QStringList{"UserName"} << QStringList{box(T::UserNameFailed)}
         << QStringList{"<none>", "<none>", "<none>", "<none>"} << false;
@@ -197,7 +196,8 @@ void tst_frmOption::fileDialogStartsWhereTheProgramIs_data()
     QTest::newRow("encoder, a path that is set") << "btnEncoder"
                                                  << "/usr/bin/screnc" << true << "/usr/bin";
     QTest::newRow("encoder, none on this system") << "btnEncoder" << T::DefaultEncoder << false << "";
-    QTest::newRow("editor: no fallback") << "btnBrowse" << T::DefaultEditor << true << "";
+    QTest::newRow("editor: no fallback") << "btnBrowse"
+                                         << "notepad.exe" << true << "";
 }
 
 void tst_frmOption::fileDialogStartsWhereTheProgramIs()
@@ -233,7 +233,8 @@ void tst_frmOption::helpAndCancel()
 
 void tst_frmOption::oneDialogBroughtForward()
 {
-    auto* main = new frmMain(m_fakes.services());
+    TestBench bench(m_fakes);
+    auto* main = new frmMain(bench.workbench);
     main->show();
     auto dialogs = [] {
         QList<frmOption*> out;
@@ -259,7 +260,7 @@ void tst_frmOption::nextStartReadsWhatWasRegistered()
     QTemporaryDir dir;
     FileSettingsArea file(dir.path());
     Services s = m_fakes.services();
-    Services real{s.dialogs, s.launcher, file, s.clock, s.drives, s.printing, s.registry};
+    Services real{s.dialogs, s.launcher, file, s.clock, s.drives, s.registry};
     m_dlg = new frmOption(real);
     m_dlg->show();
     QTest::mouseClick(button("cbNaizo"), Qt::LeftButton);
@@ -267,13 +268,13 @@ void tst_frmOption::nextStartReadsWhatWasRegistered()
     QTest::mouseClick(button("btnToroku"), Qt::LeftButton);
 
     QDir::setCurrent(dir.path());
-    auto* main = new frmMain(real);
-    QCOMPARE(main->editorPath, QStringLiteral("System"));
-    QCOMPARE(main->userName, QStringLiteral("山田 太郎"));
-    main->selectedFile = dir.path() + QStringLiteral("/a.vbs");
+    TestBench bench(real, m_fakes.printing);
+    auto* main = new frmMain(bench.workbench);
+    QCOMPARE(bench.workbench.editorPath(), QStringLiteral("System"));
+    QCOMPARE(bench.workbench.userName(), QStringLiteral("山田 太郎"));
+    bench.workbench.selectFile(dir.path() + QStringLiteral("/a.vbs"));
     QTest::mouseClick(main->findChild<QAbstractButton*>(QStringLiteral("btnEdit")), Qt::LeftButton);
-    QVERIFY(frmEdit::instance());
-    delete frmEdit::instance();
+    QVERIFY(bench.editor.window());
     delete main;
 }
 

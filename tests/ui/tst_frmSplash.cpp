@@ -1,6 +1,5 @@
-#include "Fakes.h"
 #include "Fonts.h"
-#include "frmMain.h"
+#include "TestBench.h"
 #include "frmSplash.h"
 
 #include <QApplication>
@@ -26,6 +25,7 @@ private Q_SLOTS:
 private:
     frmSplash* makeSplash();
     FakeServices m_fakes;
+    TestBench m_bench{m_fakes};
     int m_created = 0;
     QPointer<QWidget> m_main;
     QPointer<frmSplash> m_splash;
@@ -35,7 +35,7 @@ frmSplash* tst_frmSplash::makeSplash()
 {
     m_splash = new frmSplash([this]() -> QWidget* {
         ++m_created;
-        m_main = new frmMain(m_fakes.services());
+        m_main = new frmMain(m_bench.workbench);
         return m_main;
     });
     return m_splash;

@@ -13,12 +13,12 @@ namespace {
 const QHash<QString, QStringList>& substitutes()
 {
     static const QHash<QString, QStringList> table = [] {
-        const QStringList proportional{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                                       QStringLiteral("VL PGothic"), QStringLiteral("IPAGothic")};
-        const QStringList monospaced{QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+        const QStringList proportional{Fonts::IpaPGothic, QStringLiteral("Noto Sans CJK JP"),
+                                       QStringLiteral("VL PGothic"), Fonts::IpaGothic};
+        const QStringList monospaced{Fonts::IpaGothic, QStringLiteral("Noto Sans Mono CJK JP"),
                                      QStringLiteral("VL Gothic")};
         // Arial's metric twin; no black weight of it is packaged, so its bold face stands in.
-        const QStringList arial{QStringLiteral("Liberation Sans")};
+        const QStringList arial{Fonts::LiberationSans};
         QHash<QString, QStringList> t;
         for (const QString& family :
              {Fonts::Gothic, QStringLiteral("MS PGothic"), QStringLiteral("MS UI Gothic")})

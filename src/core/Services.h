@@ -4,18 +4,16 @@ class Clock;
 class Dialogs;
 class Drives;
 class Launcher;
-class Printing;
 class Registry;
 class SettingsArea;
 
-// The outside world as the windows see it. Production fills it with the real
-// implementations, tests with fakes that record every call.
+// The outside world as the workbench and the windows see it. Production fills it with the
+// real implementations, tests with fakes that record every call.
 struct Services {
     Dialogs& dialogs;
     Launcher& launcher;
     SettingsArea& settings;
     Clock& clock;
     Drives& drives;
-    Printing& printing;
     Registry& registry;
 };

@@ -22,5 +22,5 @@ struct SystemServices {
     SystemDrives drives;
     QtPrinting printing;
     RegFileRegistry registry;
-    Services services() { return {dialogs, launcher, settings, clock, drives, printing, registry}; }
+    Services services() { return {dialogs, launcher, settings, clock, drives, registry}; }
 };

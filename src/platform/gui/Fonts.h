@@ -1,18 +1,12 @@
 #pragma once
 
+#include "FontFamilies.h"
+
 #include <QFont>
-#include <QString>
 
-// The font families the windows ask for, named once; fontconfig stands Debian's faces in for
-// them (installFontSubstitutes).
+// The windows' fonts; fontconfig stands Debian's faces in for the families they ask for
+// (installFontSubstitutes).
 namespace Fonts {
-
-// The proportional Gothic of the windows' design.
-inline const QString Gothic = QStringLiteral("ＭＳ Ｐゴシック");
-// Its fixed-width twin, for the text of scripts, where columns must line up.
-inline const QString FixedGothic = QStringLiteral("ＭＳ ゴシック");
-inline const QString Arial = QStringLiteral("Arial");
-inline const QString ArialBlack = QStringLiteral("Arial Black");
 
 // The windows were designed with the proportional Gothic at 9 pt, 12 pixels at 96 dpi.
 constexpr qreal DesignPoints = 9;
