@@ -1,9 +1,9 @@
-#include "FakePrograms.h"
 #include "NativeName.h"
 #include "PosixLauncher.h"
 #include "ProcessTree.h"
 #include "ScriptCommands.h"
 #include "StandIns.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,9 +66,8 @@ void tst_PosixLauncher::initTestCase()
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/bin"), QStringLiteral("WSCRIPT.EXE")).isEmpty());
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/my tools"), QStringLiteral("enc")).isEmpty());
     // The stand-ins, each the first of its kind that the table looks for.
-    for (const char* name :
-         {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "quillet-help", "xchm", "gnome-text-editor",
-          "perl"})
+    for (const char* name : {"wine", "x-terminal-emulator", "xdg-open", "hardinfo", "quillet-help", "xchm",
+                             "gnome-text-editor", "perl"})
         QVERIFY(!installFake(m_dir.path() + QStringLiteral("/standins"), QLatin1String(name)).isEmpty());
     // Where Quillet's own help viewer is missing, another one.
     QVERIFY(!installFake(m_dir.path() + QStringLiteral("/otherviewer"), QStringLiteral("xchm")).isEmpty());

@@ -89,9 +89,7 @@ QString tst_EncodedScripts::encodeWithTheAction(const QString& source, const QSt
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    TestBench bench(
-        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
-        fakes.printing);
+    TestBench bench(fakes.services(&launcher));
     frmMain main(bench.workbench);
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), QStringLiteral("quillet-encode"));
     bench.workbench.selectFile(source);

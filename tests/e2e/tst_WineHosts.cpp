@@ -117,9 +117,7 @@ void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, co
 {
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    TestBench bench(
-        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
-        fakes.printing);
+    TestBench bench(fakes.services(&launcher));
     bench.workbench.chooseHost(host);
     bench.workbench.selectFile(scriptPath);
     fakes.dialogs.inputAnswers = {answer};
@@ -197,9 +195,7 @@ void tst_WineHosts::encoderUnderWine()
 
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    TestBench bench(
-        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
-        fakes.printing);
+    TestBench bench(fakes.services(&launcher));
     fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
     fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
     bench.workbench.selectFile(source);

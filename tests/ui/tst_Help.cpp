@@ -1,6 +1,6 @@
-#include "FakePrograms.h"
 #include "PosixLauncher.h"
 #include "TestBench.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,8 +79,7 @@ void tst_Help::menuOpensTheWorkingFoldersManual()
     PosixLauncher launcher;
     FakeServices& f = m_fakes;
     delete m_main;
-    m_bench = std::make_unique<TestBench>(
-        Services{f.dialogs, launcher, f.settings, f.clock, f.drives, f.registry}, f.printing);
+    m_bench = std::make_unique<TestBench>(f.services(&launcher));
     m_main = new frmMain(m_bench->workbench);
     m_main->findChild<QAction*>(QStringLiteral("mnuHelpVOXTool"))->trigger();
     QCOMPARE(FakePrograms::waitForArgv(bin + QStringLiteral("/hh.exe")),
@@ -102,7 +101,7 @@ void tst_Help::menuFallsBackToTheInstalledManual()
     // The folder of the moment counts, not the one of the start.
     QDir::setCurrent(folder.isEmpty() ? m_dir->path() : folder);
     m_main->findChild<QAction*>(QStringLiteral("mnuHelpVOXTool"))->trigger();
-    QCOMPARE(m_fakes.launcher.lines(), QStringList{"1|hh.exe " + installedManual()});
+    QCOMPARE(m_fakes.launcher.lines, QStringList{"1|hh.exe " + installedManual()});
     QCOMPARE(m_main->helpFile(), m_folder + QStringLiteral("/quillet.chm"));
 }
 
@@ -139,7 +138,7 @@ void tst_Help::f1OpensTheFocusedControlsTopic()
     QWidget* w = m_main->findChild<QWidget*>(control);
     w->setFocus();
     QTest::keyClick(w, Qt::Key_F1);
-    QCOMPARE(m_fakes.launcher.lines(), QStringList{"1|hh.exe " + mapid + m_folder + "/quillet.chm"});
+    QCOMPARE(m_fakes.launcher.lines, QStringList{"1|hh.exe " + mapid + m_folder + "/quillet.chm"});
 }
 
 void tst_Help::f1OnAHighlightedMenuEntry()
@@ -152,8 +151,8 @@ void tst_Help::f1OnAHighlightedMenuEntry()
     menu->setActiveAction(m_main->findChild<QAction*>(QStringLiteral("mnuFileRun")));
     QTest::keyClick(menu, Qt::Key_F1);
     menu->close();
-    QCOMPARE(m_fakes.launcher.lines(), (QStringList{"1|hh.exe -mapid 270 " + m_folder + "/quillet.chm",
-                                                    "1|hh.exe " + m_folder + "/quillet.chm"}));
+    QCOMPARE(m_fakes.launcher.lines, (QStringList{"1|hh.exe -mapid 270 " + m_folder + "/quillet.chm",
+                                                  "1|hh.exe " + m_folder + "/quillet.chm"}));
 }
 
 // The compiled manual, moved away from where it was built: its table of context numbers

@@ -1,7 +1,7 @@
-#include "FakePrograms.h"
 #include "Fakes.h"
 #include "PosixLauncher.h"
 #include "RegFileRegistry.h"
+#include "TestFiles.h"
 #include "frmAbout.h"
 #include "frmAboutTexts.h"
 #include "mdlUtils.h"
@@ -141,7 +141,7 @@ void tst_Registry::webOpen()
     QCOMPARE(mdlUtils::webOpen(m_fakes.registry, m_fakes.dialogs, m_fakes.launcher,
                                QStringLiteral("https://quillet.example.org/")),
              result);
-    QCOMPARE(m_fakes.launcher.lines(), launched);
+    QCOMPARE(m_fakes.launcher.lines, launched);
     QCOMPARE(m_fakes.dialogs.described(), boxes);
 }
 
@@ -201,7 +201,7 @@ void tst_Registry::sysInfo()
     QTest::mouseClick(about.findChild<QAbstractButton*>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
     for (QString& l : launched)
         l = l.arg(dir.path());
-    QCOMPARE(m_fakes.launcher.lines(), launched);
+    QCOMPARE(m_fakes.launcher.lines, launched);
     QCOMPARE(m_fakes.dialogs.described(),
              message ? QStringList{QStringLiteral("MsgBox|0||") + T::NoSysInfo} : QStringList{});
     QVERIFY(about.isVisible());
@@ -246,13 +246,13 @@ void tst_Registry::links()
     about.show();
     auto* label = about.findChild<QLabel*>(link);
     QTest::mouseClick(label, Qt::LeftButton);
-    QCOMPARE(m_fakes.launcher.lines(), launched);
+    QCOMPARE(m_fakes.launcher.lines, launched);
     QCOMPARE(m_fakes.dialogs.described(), boxes);
     // The keyboard reaches the link too.
-    m_fakes.launcher.calls.clear();
+    m_fakes.launcher.lines.clear();
     label->setFocus();
     QTest::keyClick(label, Qt::Key_Return);
-    QCOMPARE(m_fakes.launcher.lines(), launched);
+    QCOMPARE(m_fakes.launcher.lines, launched);
 }
 
 void tst_Registry::userFileBeforeShippedOne_data()

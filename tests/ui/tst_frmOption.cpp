@@ -1,7 +1,7 @@
-#include "FakePrograms.h"
 #include "Fakes.h"
 #include "FileSettingsArea.h"
 #include "TestBench.h"
+#include "TestFiles.h"
 #include "frmOption.h"
 #include "frmOptionTexts.h"
 
@@ -268,7 +268,7 @@ void tst_frmOption::nextStartReadsWhatWasRegistered()
     QTest::mouseClick(button("btnToroku"), Qt::LeftButton);
 
     QDir::setCurrent(dir.path());
-    TestBench bench(real, m_fakes.printing);
+    TestBench bench(real);
     auto* main = new frmMain(bench.workbench);
     QCOMPARE(bench.workbench.editorPath(), QStringLiteral("System"));
     QCOMPARE(bench.workbench.userName(), QStringLiteral("山田 太郎"));
