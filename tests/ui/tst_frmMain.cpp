@@ -20,26 +20,21 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-// The main window as a user meets it: every text it shows, its hints, its keyboard and
-// screen-reader access, the kind and host choices, and which action each button and menu
-// entry starts, in a folder of the test's own.
+// The main window as a user meets it: its texts, hints, keyboard and screen-reader access, and
+// which action each button and menu entry starts, once; what the actions do is the workbench's.
 class tst_frmMain : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
     void cleanup();
-    void texts_data();
     void texts();
-    void menus();
-    void startsOnTheDriveListsHint();
-    void tabOrder();
+    void startsOnTheDriveListsHintThenTabs();
     void hints_data();
     void hints();
     void hintSequences();
     void popupsKeepTheHint_data();
     void popupsKeepTheHint();
-    void driveListIsNamedForWhatItChooses();
-    void previewIsReadableInAnyTheme_data();
+    void driveList();
     void previewIsReadableInAnyTheme();
     void choices_data();
     void choices();
@@ -53,6 +48,14 @@ private:
     frmMain* main() const { return m_bench->main; }
     QWidget* w(const QString& name) const { return child(main(), name); }
     QString status() const { return main()->statusText(); }
+    QStringList listed() const
+    {
+        QStringList rows;
+        const QAbstractItemModel* model = child<QListView>(main(), "fldFileList")->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            rows.append(model->index(i, 0).data().toString());
+        return rows;
+    }
     FakeServices m_f;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TestBench> m_bench;
@@ -63,7 +66,15 @@ const QString Idle = QStringLiteral("Quillet Ver. 0.3.0");
 const QString RunHint = QStringLiteral("選択したﾌｧｲﾙを実行します");
 const QString EditHint = QStringLiteral("選択したﾌｧｲﾙを編集します");
 const QString DriveHint = QStringLiteral("編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します");
-const QString FileListHint = QStringLiteral("編集・実行するﾌｧｲﾙをﾘｽﾄから選択します");
+
+// A button or menu entry used, and what the user saw: boxes but the kind's and host's (%1: the
+// folder), command lines, the file list.
+struct Action {
+    QString chosen; // the script chosen before; empty: none
+    QStringList steps;
+    QList<int> answers; // to the message boxes, in order
+    QStringList boxes, launched, listed;
+};
 
 // Runs the application's event loop as the program does, with quit on the last window
 // closed, until it quits by itself (0) or the guard ends it (99).
@@ -82,6 +93,8 @@ void tst_frmMain::init()
     m_f = {};
     m_dir = std::make_unique<QTemporaryDir>();
     QDir::setCurrent(m_dir->path());
+    QVERIFY(writeFile(m_dir->path() + QStringLiteral("/vol/top.js"), "// top")); // on a volume of its own
+    m_f.drives.list.append({m_dir->path() + QStringLiteral("/vol"), QStringLiteral("USB")});
     m_f.settings.setOption(QStringLiteral("UserName"), QStringLiteral("山田 太郎"));
     m_bench = std::make_unique<TestBench>(m_f);
     m_bench->showMain();
@@ -94,53 +107,28 @@ void tst_frmMain::cleanup()
     m_dir.reset();
 }
 
-// What each control and the window show, and what a screen reader names them.
-void tst_frmMain::texts_data()
-{
-    QTest::addColumn<QString>("name"); // empty: the window
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QString>("text");
-    auto row = [](const char* name, const char* property, const char* text) {
-        QTest::addRow("%s %s", name, property)
-            << QString::fromLatin1(name) << QByteArray(property) << QString::fromUtf8(text);
-    };
-    row("", "windowTitle", "Quillet");
-    for (const char* p : {"text", "accessibleName"}) {
-        row("btnNew", p, "新規作成");
-        row("btnEdit", p, "編 集");
-        row("btnRun", p, "実 行");
-        row("btnEncode", p, "エンコード");
-        row("btnOption", p, "オプション");
-        row("cWSC", p, "WSCRIPT.EXE");
-        row("cCsc", p, "CSCRIPT.EXE");
-        row("selJS", p, "JS");
-        row("selVBS", p, "VBS");
-        row("selPls", p, "Perl");
-    }
-    row("Frame1", "title", "スクリプトの種類");
-    row("Frame1", "accessibleName", "スクリプトの種類");
-    row("CInterp", "title", "");
-    row("CInterp", "accessibleName", "インタープリタ");
-    row("fldDrive", "accessibleName", "ドライブ");
-    row("fldDir", "accessibleName", "フォルダ");
-    row("fldFileList", "accessibleName", "スクリプトファイル");
-    row("fldViewSrc", "accessibleName", "スクリプトのソース");
-    row("sbMain", "accessibleName", "ステータスバー");
-}
-
+// What each control, the window and the menus show, and what a screen reader names them.
 void tst_frmMain::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, property);
-    QFETCH(QString, text);
-    const QObject* o = name.isEmpty() ? main() : w(name);
-    QVERIFY(o);
-    QCOMPARE(o->property(property.constData()).toString(), text);
-}
-
-void tst_frmMain::menus()
-{
-    QStringList seen;
+    QStringList seen{main()->windowTitle()};
+    for (const char* name :
+         {"btnNew", "btnEdit", "btnRun", "btnEncode", "btnOption", "cWSC", "cCsc", "selJS", "selVBS",
+          "selPls", "Frame1", "CInterp", "fldDrive", "fldDir", "fldFileList", "fldViewSrc", "sbMain"}) {
+        const QWidget* c = w(name);
+        const QVariant text = c->property("text").isValid() ? c->property("text") : c->property("title");
+        seen.append(
+            QStringLiteral("%1 %2 %3").arg(QLatin1String(name), text.toString(), c->accessibleName()));
+    }
+    QCOMPARE(seen.join(u'|'),
+             QStringLiteral("Quillet|btnNew 新規作成 新規作成|btnEdit 編 集 編 集|btnRun 実 行 実 行|"
+                            "btnEncode エンコード エンコード|btnOption オプション オプション|"
+                            "cWSC WSCRIPT.EXE WSCRIPT.EXE|cCsc CSCRIPT.EXE CSCRIPT.EXE|"
+                            "selJS JS JS|selVBS VBS VBS|selPls Perl Perl|"
+                            "Frame1 スクリプトの種類 スクリプトの種類|CInterp  インタープリタ|"
+                            "fldDrive  ドライブ|fldDir  フォルダ|fldFileList  スクリプトファイル|"
+                            "fldViewSrc  スクリプトのソース|sbMain  ステータスバー"));
+    // The menus, entry by entry, none checked or disabled.
+    seen.clear();
     std::function<void(QMenu*, int)> walk = [&](QMenu* menu, int depth) {
         seen.append(QString(depth, u'>') + menu->objectName() + u' ' + menu->title());
         for (QAction* a : menu->actions()) {
@@ -154,36 +142,21 @@ void tst_frmMain::menus()
     };
     for (QAction* top : main()->menuBar()->actions())
         walk(top->menu(), 0);
-    QCOMPARE(seen, (QStringList{
-                       "mnuFile ファイル(&F)",
-                       ">mnuFileNew 新規作成(&N)",
-                       ">mnuFileOpen 開く(&O)",
-                       ">mnuFileSep1 -",
-                       ">mnuFileRun 実行(&R)",
-                       ">mnuFileEncode エンコード(&E)",
-                       ">mnuFileSep2 -",
-                       ">mnuFileExit 終了(&X)",
-                       "mnuTool ツール(&T)",
-                       ">mnuToolScr スクリプトの種類(&S)",
-                       ">>mnuToolScrJS JavaScript(&J)",
-                       ">>mnuSept11 -",
-                       ">>mnuToolScrVBS VBScript(&V)",
-                       ">>mnnuSept12 -",
-                       ">>mnuToolScrPLS PerlScript(&P)",
-                       ">mnuToolIpri インタープリタ(&I)",
-                       ">>mnuToolIpriWSCR WSCRIPT.EXE(&W)",
-                       ">>mnuSept13 -",
-                       ">>mnuToolIpriCSCR CSCRIPT.EXE(&C)",
-                       ">mnuToolOption オプション(&O)...",
-                       "mnuHelp ヘルプ(&H)",
-                       ">mnuHelpVOXTool Quilletの使い方(&H)",
-                       ">mnuHelpSep1 -",
-                       ">mnuHelpAbout バージョン情報(&A)...",
-                   }));
+    QCOMPARE(seen.join(u'|'),
+             QStringLiteral("mnuFile ファイル(&F)|>mnuFileNew 新規作成(&N)|>mnuFileOpen 開く(&O)|"
+                            ">mnuFileSep1 -|>mnuFileRun 実行(&R)|>mnuFileEncode エンコード(&E)|"
+                            ">mnuFileSep2 -|>mnuFileExit 終了(&X)|mnuTool ツール(&T)|"
+                            ">mnuToolScr スクリプトの種類(&S)|>>mnuToolScrJS JavaScript(&J)|"
+                            ">>mnuSept11 -|>>mnuToolScrVBS VBScript(&V)|>>mnnuSept12 -|"
+                            ">>mnuToolScrPLS PerlScript(&P)|>mnuToolIpri インタープリタ(&I)|"
+                            ">>mnuToolIpriWSCR WSCRIPT.EXE(&W)|>>mnuSept13 -|"
+                            ">>mnuToolIpriCSCR CSCRIPT.EXE(&C)|>mnuToolOption オプション(&O)...|"
+                            "mnuHelp ヘルプ(&H)|>mnuHelpVOXTool Quilletの使い方(&H)|>mnuHelpSep1 -|"
+                            ">mnuHelpAbout バージョン情報(&A)..."));
 }
 
 // The load sets its own text, which the drive list's hint replaces as the window shows.
-void tst_frmMain::startsOnTheDriveListsHint()
+void tst_frmMain::startsOnTheDriveListsHintThenTabs()
 {
     TestBench bench(m_f);
     frmMain unshown(bench.workbench);
@@ -193,10 +166,6 @@ void tst_frmMain::startsOnTheDriveListsHint()
     QCOMPARE(status(), DriveHint);
     QVERIFY(child<QRadioButton>(main(), "selVBS")->isChecked() &&
             child<QRadioButton>(main(), "cWSC")->isChecked());
-}
-
-void tst_frmMain::tabOrder()
-{
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 11; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -330,8 +299,6 @@ void tst_frmMain::popupsKeepTheHint_data()
     QTest::addColumn<QString>("hint");
     QTest::newRow("the File menu over 実 行") << "btnRun"
                                               << "mnuFile" << RunHint;
-    QTest::newRow("the Help menu over the file list") << "fldFileList"
-                                                      << "mnuHelp" << FileListHint;
     QTest::newRow("the drive list's own drop-down") << "fldDrive"
                                                     << "drop-down" << DriveHint;
 }
@@ -368,45 +335,41 @@ void tst_frmMain::popupsKeepTheHint()
     QCOMPARE(status(), Idle);
 }
 
-void tst_frmMain::driveListIsNamedForWhatItChooses()
+// What a screen reader reads of the drive list; choosing a volume shows its scripts.
+void tst_frmMain::driveList()
 {
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w("fldDrive"));
-    QVERIFY(a);
+    auto* list = child<QComboBox>(main(), "fldDrive");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(a && a->actionInterface());
     QCOMPARE(a->role(), QAccessible::ComboBox);
     QCOMPARE(a->text(QAccessible::Name), QStringLiteral("ドライブ"));
     QCOMPARE(a->text(QAccessible::Value), QStringLiteral("/"));
-    // Its own actions still open the list.
-    QVERIFY(a->actionInterface());
     a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
-    auto* list = child<QComboBox>(main(), "fldDrive");
     QTRY_VERIFY(list->view()->isVisible());
     QVERIFY(a->state().expanded);
     list->hidePopup();
-}
-
-void tst_frmMain::previewIsReadableInAnyTheme_data()
-{
-    QTest::addColumn<bool>("dark");
-    QTest::newRow("light theme") << false;
-    QTest::newRow("dark theme") << true;
+    QVERIFY(listed().isEmpty());
+    list->setCurrentIndex(1);
+    QCOMPARE(a->text(QAccessible::Value), m_dir->path() + QStringLiteral("/vol [USB]"));
+    QCOMPARE(listed(), QStringList{"top.js"});
 }
 
 // The preview keeps the design's light grey, and so must keep dark text on it.
 void tst_frmMain::previewIsReadableInAnyTheme()
 {
-    QFETCH(bool, dark);
     const QPalette before = QApplication::palette();
     const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-    if (dark)
-        QApplication::setPalette(darkPalette());
-    m_bench->showMain();
-    auto* preview = child<QPlainTextEdit>(main(), "fldViewSrc");
-    preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
-    const QImage shot = preview->viewport()->grab().toImage();
-    const QColor grey(224, 224, 224);
-    QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
-    const QColor text = ink(shot, grey);
-    QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
+    for (const QPalette& theme : {before, darkPalette()}) {
+        QApplication::setPalette(theme);
+        m_bench->showMain();
+        auto* preview = child<QPlainTextEdit>(main(), "fldViewSrc");
+        preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
+        const QImage shot = preview->viewport()->grab().toImage();
+        const QColor grey(224, 224, 224);
+        QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
+        const QColor text = ink(shot, grey);
+        QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
+    }
 }
 
 void tst_frmMain::choices_data()
@@ -415,43 +378,37 @@ void tst_frmMain::choices_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("commentMark");
     QTest::addColumn<QString>("interpreter");
-    QTest::addColumn<QStringList>("checked");  // the menu entries with a check mark
-    QTest::addColumn<QStringList>("selected"); // the option buttons shown selected
+    QTest::addColumn<QStringList>("checked"); // the menu entries with a check mark, the buttons selected
     const QString vbs = box(0, "", "VBScriptを作成します"), js = box(0, "", "JavaScriptを作成します"),
                   pls = box(0, "", "PerlScriptを作成します");
     const QString wsc = box(64, "Quillet", "GUI版のWSCRIPT.EXEを使ってスクリプトを実行します"),
                   csc = box(64, "Quillet", "スクリプトの実行にコンソール版のCSCRIPT.EXEを使います");
     auto row = [](const char* name, const QStringList& steps, const QStringList& boxes, const QString& mark,
-                  const QString& host, const QStringList& checked, const QStringList& selected) {
-        QTest::newRow(name) << steps << boxes << mark << host << checked << selected;
+                  const QString& host, const QStringList& checked) {
+        QTest::newRow(name) << steps << boxes << mark << host << checked;
     };
-    row("nothing chosen yet", {}, {}, "", "", {}, {"selVBS", "cWSC"});
-    row("JS button: box, mark, menu untouched", {"click:selJS"}, {js}, "// ", "", {}, {"selJS", "cWSC"});
-    row("PerlScript from the menu", {"menu:mnuToolScrPLS"}, {pls}, "# ", "", {"mnuToolScrPLS"},
-        {"selPls", "cWSC"});
+    row("nothing chosen yet", {}, {}, "", "", {"selVBS", "cWSC"});
+    row("JS button: box, mark, menu untouched", {"click:selJS"}, {js}, "// ", "", {"selJS", "cWSC"});
+    row("PerlScript from the menu", {"menu:mnuToolScrPLS"}, {pls}, "# ", "",
+        {"mnuToolScrPLS", "selPls", "cWSC"});
     row("both hosts from the menu, the last one holds", {"menu:mnuToolIpriWSCR", "menu:mnuToolIpriCSCR"},
-        {wsc, csc}, "", "CSCRIPT.EXE", {"mnuToolIpriCSCR"}, {"selVBS", "cCsc"});
+        {wsc, csc}, "", "CSCRIPT.EXE", {"mnuToolIpriCSCR", "selVBS", "cCsc"});
     row("menu JS, then VBS button: the mark stays on JS", {"menu:mnuToolScrJS", "click:selVBS"}, {js, vbs},
-        "' ", "", {"mnuToolScrJS"}, {"selVBS", "cWSC"});
+        "' ", "", {"mnuToolScrJS", "selVBS", "cWSC"});
     row("the rows shown selected at start can be made effective", {"click:selVBS", "click:cWSC"}, {vbs, wsc},
-        "' ", "WSCRIPT.EXE", {}, {"selVBS", "cWSC"});
+        "' ", "WSCRIPT.EXE", {"selVBS", "cWSC"});
     row("the same menu entry twice confirms twice and keeps its mark",
-        {"menu:mnuToolScrJS", "menu:mnuToolScrJS"}, {js, js}, "// ", "", {"mnuToolScrJS"}, {"selJS", "cWSC"});
+        {"menu:mnuToolScrJS", "menu:mnuToolScrJS"}, {js, js}, "// ", "", {"mnuToolScrJS", "selJS", "cWSC"});
     row("menu marks move within a submenu only",
         {"menu:mnuToolScrJS", "menu:mnuToolIpriCSCR", "menu:mnuToolScrVBS"}, {js, csc, vbs}, "' ",
-        "CSCRIPT.EXE", {"mnuToolIpriCSCR", "mnuToolScrVBS"}, {"selVBS", "cCsc"});
-    row("arrow key within the kind group", {"key:selVBS:Right"}, {pls}, "# ", "", {}, {"selPls", "cWSC"});
-    row("screen reader's Toggle on JS: box and mark, once", {"toggle:selJS"}, {js}, "// ", "", {},
+        "CSCRIPT.EXE", {"mnuToolIpriCSCR", "mnuToolScrVBS", "selVBS", "cCsc"});
+    row("arrow key within the kind group", {"key:selVBS:Right"}, {pls}, "# ", "", {"selPls", "cWSC"});
+    row("screen reader's Toggle on JS: box and mark, once", {"toggle:selJS"}, {js}, "// ", "",
         {"selJS", "cWSC"});
-    row("screen reader's Press on CSCRIPT.EXE", {"press:cCsc"}, {csc}, "", "CSCRIPT.EXE", {},
-        {"selVBS", "cCsc"});
-    row("Toggle on the selected VBS changes nothing", {"toggle:selVBS"}, {}, "", "", {}, {"selVBS", "cWSC"});
-    row("Press on the selected VBS confirms it, as a click does", {"press:selVBS"}, {vbs}, "' ", "", {},
-        {"selVBS", "cWSC"});
+    row("screen reader's Press on CSCRIPT.EXE", {"press:cCsc"}, {csc}, "", "CSCRIPT.EXE", {"selVBS", "cCsc"});
+    row("Toggle on the selected VBS changes nothing", {"toggle:selVBS"}, {}, "", "", {"selVBS", "cWSC"});
     row("UI automation selects Perl, then WSCRIPT.EXE is confirmed", {"set:selPls", "set:cCsc", "click:cWSC"},
-        {pls, csc, wsc}, "# ", "WSCRIPT.EXE", {}, {"selPls", "cWSC"});
-    row("a click after Toggle confirms once more", {"toggle:selJS", "click:selJS"}, {js, js}, "// ", "", {},
-        {"selJS", "cWSC"});
+        {pls, csc, wsc}, "# ", "WSCRIPT.EXE", {"selPls", "cWSC"});
 }
 
 void tst_frmMain::choices()
@@ -461,21 +418,16 @@ void tst_frmMain::choices()
     QFETCH(QString, commentMark);
     QFETCH(QString, interpreter);
     QFETCH(QStringList, checked);
-    QFETCH(QStringList, selected);
     perform(main(), steps);
     QCOMPARE(m_f.dialogs.described(), boxes);
     QCOMPARE(m_bench->workbench.commentMark(), commentMark);
     QCOMPARE(m_bench->workbench.interpreter(), interpreter);
-    QStringList marks, buttons;
-    for (const char* e :
-         {"mnuToolIpriCSCR", "mnuToolIpriWSCR", "mnuToolScrJS", "mnuToolScrPLS", "mnuToolScrVBS"})
-        if (child<QAction>(main(), e)->isChecked())
-            marks.append(e);
-    for (const char* b : {"selJS", "selVBS", "selPls", "cWSC", "cCsc"})
-        if (child<QRadioButton>(main(), b)->isChecked())
-            buttons.append(b);
-    QCOMPARE(marks, checked);
-    QCOMPARE(buttons, selected);
+    QStringList shown;
+    for (const char* e : {"mnuToolIpriCSCR", "mnuToolIpriWSCR", "mnuToolScrJS", "mnuToolScrPLS",
+                          "mnuToolScrVBS", "selJS", "selVBS", "selPls", "cWSC", "cCsc"})
+        if (child<QObject>(main(), e)->property("checked").toBool())
+            shown.append(e);
+    QCOMPARE(shown, checked);
     QVERIFY(m_f.launcher.lines.isEmpty());
 }
 
@@ -483,12 +435,7 @@ void tst_frmMain::choices()
 // button; the new script appears in the file list.
 void tst_frmMain::actions_data()
 {
-    QTest::addColumn<QString>("chosen"); // the script chosen before; empty: none
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QList<int>>("answers"); // to the message boxes, in order
-    QTest::addColumn<QStringList>("boxes");  // but the kind's and host's; %1: the folder
-    QTest::addColumn<QStringList>("launched");
-    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<Action>("c");
     const QString run =
         input("スクリプトファイルの実行", "コマンドラインのオプションを指定してください", "No CommLine");
     const QString runMenu = input("WSHﾌｧｲﾙの実行", "ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください", "No CommLine");
@@ -499,69 +446,57 @@ void tst_frmMain::actions_data()
     const QString newMenu =
         input("新規作成", "新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
     const QString ask = box(4, "ﾌｧｲﾙの編集", "ﾌｧｲﾙが選択されていません。\r\n新規ﾌｧｲﾙを作成しますか");
-    auto row = [](const char* name, const QString& chosen, const QStringList& steps,
-                  const QList<int>& answers, const QStringList& boxes, const QStringList& launched,
-                  const QStringList& listed) {
-        QTest::newRow(name) << chosen << steps << answers << boxes << launched << listed;
-    };
-    row("実 行", "a.vbs", {"click:btnRun"}, {}, {run}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"});
-    row("実行(&R): the menu's own wording", "a.vbs", {"menu:mnuFileRun"}, {}, {runMenu},
-        {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"});
-    row("the console host chosen", "a.vbs", {"click:cCsc", "click:btnRun"}, {}, {run},
-        {"1|CSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"});
-    row("エンコード right after start: .VBE", "a.vbs", {"click:btnEncode"}, {}, {encode.arg("%1", ".VBE")},
-        {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.VBE\""}, {"a.vbs"});
-    row("エンコード(&E) with JS selected: .JSE", "a.vbs", {"click:selJS", "menu:mnuFileEncode"}, {},
-        {encode.arg("%1", ".JSE")}, {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.JSE\""}, {"a.vbs"});
-    row("Perl from the menu, encoded: .PLE", "a.vbs", {"menu:mnuToolScrPLS", "click:btnEncode"}, {},
-        {encode.arg("%1", ".PLE")}, {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.PLE\""}, {"a.vbs"});
-    row("新規作成 in the shown folder, listed at once", "", {"click:selJS", "click:btnNew"}, {}, {newFile},
-        {"1|notepad.exe %1/NewFile.js"}, {"NewFile.js"});
-    row("新規作成(&N): the menu's own wording", "", {"click:selPls", "menu:mnuFileNew"}, {}, {newMenu},
-        {"1|notepad.exe %1/NewFile.pls"}, {"NewFile.pls"});
-    row("the kind of the selected button, not of the menu's mark", "",
-        {"menu:mnuToolScrJS", "click:selVBS", "click:btnNew"}, {}, {newFile},
-        {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"});
-    row("編 集", "a.vbs", {"click:btnEdit"}, {}, {}, {"1|notepad.exe %1/a.vbs"}, {"a.vbs"});
-    row("開く(&O)", "a.vbs", {"menu:mnuFileOpen"}, {}, {}, {"1|notepad.exe %1/a.vbs"}, {"a.vbs"});
-    row("編 集 with nothing chosen, Yes: the button's New", "", {"click:selVBS", "click:btnEdit"},
-        {MsgResult::Ok, MsgResult::Yes}, {ask, newFile}, {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"});
-    row("開く(&O) with nothing chosen", "", {"menu:mnuFileOpen"}, {}, {},
-        {"1|notepad.exe ﾌｧｲﾙが選択されていません"}, {});
+    auto row = [](const char* name, const Action& c) { QTest::newRow(name) << c; };
+    row("実 行", Action("a.vbs", {"click:btnRun"}, {}, {run}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"}));
+    row("実行(&R): the menu's own wording",
+        Action("a.vbs", {"menu:mnuFileRun"}, {}, {runMenu}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"}));
+    row("エンコード right after start: .VBE",
+        Action("a.vbs", {"click:btnEncode"}, {}, {encode.arg("%1", ".VBE")},
+               {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.VBE\""}, {"a.vbs"}));
+    row("エンコード(&E) with JS selected: .JSE",
+        Action("a.vbs", {"click:selJS", "menu:mnuFileEncode"}, {}, {encode.arg("%1", ".JSE")},
+               {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.JSE\""}, {"a.vbs"}));
+    row("新規作成 in the shown folder, listed at once",
+        Action("", {"click:selJS", "click:btnNew"}, {}, {newFile}, {"1|notepad.exe %1/NewFile.js"},
+               {"NewFile.js"}));
+    row("新規作成(&N): the menu's own wording", Action("", {"click:selPls", "menu:mnuFileNew"}, {}, {newMenu},
+                                                       {"1|notepad.exe %1/NewFile.pls"}, {"NewFile.pls"}));
+    row("the kind of the selected button, not of the menu's mark",
+        Action("", {"menu:mnuToolScrJS", "click:selVBS", "click:btnNew"}, {}, {newFile},
+               {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"}));
+    row("編 集", Action("a.vbs", {"click:btnEdit"}, {}, {}, {"1|notepad.exe %1/a.vbs"}, {"a.vbs"}));
+    row("編 集 with nothing chosen, Yes: the button's New",
+        Action("", {"click:selVBS", "click:btnEdit"}, {MsgResult::Ok, MsgResult::Yes}, {ask, newFile},
+               {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"}));
+    row("開く(&O) with nothing chosen",
+        Action("", {"menu:mnuFileOpen"}, {}, {}, {"1|notepad.exe ﾌｧｲﾙが選択されていません"}, {}));
 }
 
 void tst_frmMain::actions()
 {
-    QFETCH(QString, chosen);
-    QFETCH(QStringList, steps);
-    QFETCH(QList<int>, answers);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, launched);
-    QFETCH(QStringList, listed);
+    QFETCH(Action, c);
     const QString folder = m_dir->path();
     m_f.settings.setOption(QStringLiteral("Encoder"), QStringLiteral("/opt/enc"));
-    if (!chosen.isEmpty()) {
-        QVERIFY(writeFile(folder + u'/' + chosen, "MsgBox 1\r\n"));
+    if (!c.chosen.isEmpty()) {
+        QVERIFY(writeFile(folder + u'/' + c.chosen, "MsgBox 1\r\n"));
         m_bench->showMain(); // lists the new file
-        main()->selectScript(chosen);
+        main()->selectScript(c.chosen);
     }
     m_f.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
-    m_f.dialogs.msgAnswers = answers;
-    perform(main(), steps);
+    m_f.dialogs.msgAnswers = c.answers;
+    perform(main(), c.steps);
     QStringList shown = m_f.dialogs.described();
     // The option buttons' own boxes are asserted elsewhere.
     shown.removeIf([](const QString& b) {
         return b.startsWith(QStringLiteral("MsgBox|0||")) || b.endsWith(QStringLiteral("を使います"));
     });
-    for (QString& b : boxes)
+    for (QString& b : c.boxes)
         b.replace(QStringLiteral("%1"), folder);
-    for (QString& l : launched)
+    for (QString& l : c.launched)
         l.replace(QStringLiteral("%1"), folder);
-    QCOMPARE(shown, boxes);
-    QCOMPARE(m_f.launcher.lines, launched);
-    QCOMPARE(child<QListView>(main(), "fldFileList")->model()->rowCount(), listed.size());
-    for (int i = 0; i < listed.size(); ++i)
-        QCOMPARE(child<QListView>(main(), "fldFileList")->model()->index(i, 0).data().toString(), listed[i]);
+    QCOMPARE(shown, c.boxes);
+    QCOMPARE(m_f.launcher.lines, c.launched);
+    QCOMPARE(listed(), c.listed);
 }
 
 // A busy cursor from the click until the host's process is up or gone; the status bar is
@@ -591,15 +526,14 @@ void tst_frmMain::exitKeepsOtherWindowsAlive_data()
     QTest::addColumn<QString>("open");  // what opens the other window
     QTest::addColumn<QString>("title"); // its title
     QTest::addColumn<bool>("byMenu");   // 終了(&X), else the title bar's close
-    for (bool byMenu : {true, false}) {
-        const char* how = byMenu ? "exit" : "title bar";
-        QTest::addRow("options dialog, %s", how) << "click:btnOption"
-                                                 << "ｵﾌﾟｼｮﾝ設定" << byMenu;
-        QTest::addRow("About box, %s", how) << "menu:mnuHelpAbout"
-                                            << "ﾊﾞｰｼﾞｮﾝ情報" << byMenu;
-        QTest::addRow("editor, %s", how) << "click:btnEdit"
-                                         << "スクリプトの編集" << byMenu;
-    }
+    QTest::newRow("options dialog, exit")
+        << QStringLiteral("click:btnOption") << QStringLiteral("ｵﾌﾟｼｮﾝ設定") << true;
+    QTest::newRow("options from the menu, title bar")
+        << QStringLiteral("menu:mnuToolOption") << QStringLiteral("ｵﾌﾟｼｮﾝ設定") << false;
+    QTest::newRow("About box, title bar")
+        << QStringLiteral("menu:mnuHelpAbout") << QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報") << false;
+    QTest::newRow("editor, exit") << QStringLiteral("click:btnEdit") << QStringLiteral("スクリプトの編集")
+                                  << true;
 }
 
 // The real windows: each stays open with what was typed into it, and the program ends
