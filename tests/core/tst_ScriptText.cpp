@@ -25,6 +25,12 @@ void tst_ScriptText::keepsWhatWasNotChanged_data()
         << "a\nb\nnew\nc\nd" << QByteArray("a\r\nb\nnew\r\nc\rd");
     QTest::newRow("a line removed") << mixed << "a\r\nb\nc\rd"
                                     << "a\nc\nd" << QByteArray("a\r\nc\rd");
+    QTest::newRow("the line before a lone CR removed") << mixed << "a\r\nb\nc\rd"
+                                                       << "a\nb\nd" << QByteArray("a\r\nb\nd");
+    QTest::newRow("a byte code page 932 lacks stays where untouched")
+        << QByteArray("a\x80\r\nb\r\n") << "a\uFFFD\r\nb\r\n"
+        << "a\uFFFD\r\nc\r\n"
+        << QByteArray("a\x80\r\nc\r\n");
     QTest::newRow("lines swapped keep their own ends") << QByteArray("x\r\ny\nz\n") << "x\r\ny\nz\n"
                                                        << "y\nx\nz\n"
                                                        << QByteArray("y\nx\r\nz\n");

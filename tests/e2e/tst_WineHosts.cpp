@@ -1,221 +1,135 @@
 #include "PosixLauncher.h"
 #include "ProcessTree.h"
 #include "TestBench.h"
+#include "TestFiles.h"
 #include "WineWarmer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <clocale>
 #include <csignal>
 #include <locale.h>
 
-// Scripts run for real: the run action's command line, the real launcher and Quillet's own
-// script host under Wine. The console host's terminal is a stand-in that keeps what it
-// shows in a file; the GUI host's script writes a file of its own.
+// Scripts run for real: the run action, the real launcher and Quillet's own script host under Wine. The
+// terminal is a stand-in that keeps what it shows in a file; the GUI host's boxes go to a file too.
 class tst_WineHosts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void consoleHost_data();
-    void consoleHost();
-    void consoleHostError();
-    void guiHost();
-    void encoderUnderWine();
+    void hosts_data();
+    void hosts();
     void hostIsSeenStarting();
     void warmerEndsWithQuillet();
 
 private:
-    void runScript(const QString& host, const QString& script, const QString& answer);
     QTemporaryDir m_dir;
     QString m_scripts;
 };
 
 namespace {
 
-// A file Wine writes in UTF-16 LE with its byte-order mark, as far as it is written yet.
-QString utf16File(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.readAll();
-    if (bytes.size() < 2)
-        return {};
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                              (bytes.size() - 2) / 2);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The header a new script starts with, then one line of code, in code page 932 with CR LF.
-QByteArray script(const QString& mark, const QString& code)
+QByteArray script(const QString& code)
 {
-    QString text;
-    for (const QString& line :
-         {QStringLiteral("作成者: テスト"), QStringLiteral("作成日: 2001/05/12 9:03:27")})
-        text += mark + line + QStringLiteral("\r\n");
-    return cp932(text + code + QStringLiteral("\r\n"));
+    return cp932(QStringLiteral("' 作成者: テスト\r\n' 作成日: 2001/05/12 9:03:27\r\n") + code +
+                 QStringLiteral("\r\n"));
 }
 
 } // namespace
 
 void tst_WineHosts::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
-        QSKIP("Wine is not installed (apt-get install wine): the scripts cannot run for real here");
-    if (!QFile::exists(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet/cscript.exe")))
-        QSKIP("Quillet's script host was not built: mingw-w64 is missing (apt-get install "
-              "g++-mingw-w64-x86-64-posix)");
+    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty() ||
+        !QFile::exists(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet/cscript.exe")))
+        QSKIP("Wine or the script host is missing (apt-get install wine g++-mingw-w64-x86-64-posix)");
     QVERIFY(m_dir.isValid());
-    if (locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr)))
-        freelocale(l);
-    else
+    locale_t l = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(nullptr));
+    if (!l)
         QSKIP("No ja_JP.UTF-8 locale (scripts/deps adds it): the host's Japanese messages cannot show");
-    // The user's own locale: the host speaks Japanese.
-    qputenv("LC_ALL", "ja_JP.UTF-8");
-    // One Wine prefix for every run of the suite: making one takes many seconds.
-    qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix");
-    qunsetenv("WINEDEBUG");
-    qunsetenv("DISPLAY");
-
-    // The terminal: runs its command with the output kept, and no key to wait for.
-    const QString term = m_dir.path() + QStringLiteral("/term");
-    QDir().mkpath(term);
-    QVERIFY(writeFile(term + QStringLiteral("/x-terminal-emulator"),
-                      "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
-                      "\"$@\" > \"$0.tmp\" 2>&1 < /dev/null\nmv \"$0.tmp\" \"$0.out\"\n"));
-    QFile(term + QStringLiteral("/x-terminal-emulator"))
-        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("PATH", (term + u':' + qEnvironmentVariable("PATH")).toUtf8());
-
+    freelocale(l);
+    qputenv("LC_ALL", "ja_JP.UTF-8"); // the user's own locale: the host speaks Japanese
+    qputenv("WINEPREFIX", QByteArray(QUILLET_BINARY_DIR) + "/wineprefix"); // one for all: making one is slow
+    for (const char* v : {"WINEDEBUG", "DISPLAY"})
+        qunsetenv(v);
+    const QString shown = m_dir.path() + QStringLiteral("/shown");
+    qputenv("QUILLET_HOST_BOXES", QFile::encodeName(shown));
+    // The terminal runs its command with no key to wait for. What it shows, the GUI host's boxes and what
+    // the encoder was given all land in one file.
+    const QString term = m_dir.path() + QStringLiteral("/term/x-terminal-emulator");
+    QVERIFY(writeFile(term, "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
+                            "\"$@\" > \"$0.tmp\" 2>&1 < /dev/null\nmv \"$0.tmp\" \"$QUILLET_HOST_BOXES\"\n"));
+    QFile::setPermissions(term, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", (QFileInfo(term).path() + u':' + qEnvironmentVariable("PATH")).toUtf8());
     m_scripts = m_dir.path() + QStringLiteral("/my scripts");
-    QDir().mkpath(m_scripts);
-    const QString echo = QStringLiteral(
-        "Dim s, i: s = \"こんにちは \" & WScript.Arguments.Count: For i = 0 To WScript.Arguments.Count - 1: "
-        "s = s & \" [\" & WScript.Arguments(i) & \"]\": Next: WScript.Echo s");
-    QVERIFY(writeFile(m_scripts + QStringLiteral("/hello.vbs"), script(QStringLiteral("' "), echo)));
-    const QString jsEcho = QStringLiteral("var s = \"こんにちは \" + WScript.Arguments.length; for (var i = "
-                                          "0; i < WScript.Arguments.length; i++) "
-                                          "s += \" [\" + WScript.Arguments(i) + \"]\"; WScript.Echo(s);");
-    QVERIFY(writeFile(m_scripts + QStringLiteral("/hello.js"), script(QStringLiteral("// "), jsEcho)));
-    const QString gui = QStringLiteral(
-        "Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(Replace(WScript.ScriptFullName, "
-        "\".vbs\", \".out\"), True, True): f.Write \"こんにちは \" & WScript.Arguments.Count: f.Close");
-    QVERIFY(writeFile(m_scripts + QStringLiteral("/gui.vbs"), script(QStringLiteral("' "), gui)));
+    for (const auto& [name, code] : std::initializer_list<std::pair<const char*, QString>>{
+             {"hello.vbs",
+              "Dim s, i: s = \"こんにちは \" & WScript.Arguments.Count: For i = 0 To WScript.Arguments.Count "
+              "- 1: s = s & \" [\" & WScript.Arguments(i) & \"]\": Next: WScript.Echo s"},
+             {"bad.vbs", "x = 1 / 0"},
+             {"enc.vbs", "Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(\"" +
+                             StandIns::wineForm(shown) +
+                             "\", True): f.Write WScript.Arguments(0) & \"|\" & "
+                             "WScript.Arguments(1): f.Close"}})
+        QVERIFY(writeFile(m_scripts + u'/' + QLatin1String(name), script(code)));
 }
 
-void tst_WineHosts::runScript(const QString& host, const QString& scriptPath, const QString& answer)
+// What the user reads in the terminal window or the GUI host's boxes: the output, or the error with its
+// line and the exit code. No Script Encoder comes with Debian: a copy of Wine's console host stands in
+// for one, and runs the source script, which writes down the arguments that the encoder was given.
+void tst_WineHosts::hosts_data()
 {
+    QTest::addColumn<QStringList>("run"); // the host (none: the encoder), the script, the answer
+    QTest::addColumn<QStringList>("shown");
+    const QString key = QStringLiteral("続行するには何かキーを押してください");
+    // The host writes UTF-8 to anything that is not a console, whatever the locale.
+    QTest::newRow("console host") << QStringList{"CSCRIPT.EXE", "hello.vbs", "x \"a b\" $(id)"}
+                                  << QStringList{"こんにちは 3 [x] [a b] [$(id)]", key};
+    QTest::newRow("an error in the console host")
+        << QStringList{"CSCRIPT.EXE", "bad.vbs", "No CommLine"}
+        << QStringList{m_scripts + "/bad.vbs(3, 1) VBScript 実行時エラー: 0 で除算しました。\n",
+                       "プログラムは終了コード 1 で終了しました。", key};
+    QTest::newRow("GUI host") << QStringList{"WSCRIPT.EXE", "hello.vbs", "p q"}
+                              << QStringList{"Windows Script Host\nこんにちは 2 [p] [q]\n\f\n"};
+    QTest::newRow("encoder") << QStringList{"", "enc.vbs", FakeDialogs::AcceptDefault}
+                             << QStringList{"/f|" + StandIns::wineForm(m_scripts + "/enc.vbs.VBE")};
+}
+
+void tst_WineHosts::hosts()
+{
+    QFETCH(QStringList, run);
+    QFETCH(QStringList, shown);
+    const QString out = qEnvironmentVariable("QUILLET_HOST_BOXES");
+    QFile::remove(out);
     FakeServices fakes;
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    TestBench bench(
-        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
-        fakes.printing);
-    bench.workbench.chooseHost(host);
-    bench.workbench.selectFile(scriptPath);
-    fakes.dialogs.inputAnswers = {answer};
-    bench.workbench.run(Workbench::From::Button);
+    TestBench bench(fakes.services(&launcher));
+    bench.workbench.selectFile(m_scripts + u'/' + run[1]);
+    fakes.dialogs.inputAnswers = {run[2]};
+    if (run[0].isEmpty()) {
+        const QString encoder = m_scripts + QStringLiteral("/screnc.exe");
+        QFile::copy(qEnvironmentVariable("WINEPREFIX") +
+                        QStringLiteral("/drive_c/windows/system32/cscript.exe"),
+                    encoder); // the earlier runs made the Wine prefix
+        fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
+        bench.workbench.encode(ScriptKind::VBScript);
+    } else {
+        bench.workbench.chooseHost(run[0]);
+        bench.workbench.run(Workbench::From::Button);
+    }
     // Only the input box: a failed launch would have added its message.
     QCOMPARE(fakes.dialogs.calls.size(), 1);
-}
-
-void tst_WineHosts::consoleHost_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::newRow("VBScript") << QStringLiteral("hello.vbs");
-    QTest::newRow("JavaScript") << QStringLiteral("hello.js");
-}
-
-void tst_WineHosts::consoleHost()
-{
-    QFETCH(QString, file);
-    const QString out = m_dir.path() + QStringLiteral("/term/x-terminal-emulator.out");
-    QFile::remove(out);
-    runScript(QStringLiteral("CSCRIPT.EXE"), m_scripts + u'/' + file, QStringLiteral("x \"a b\" $(id)"));
-    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(out); }, 180000), "the console host never ended");
-    QFile f(out);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray shown = f.readAll();
-    // The host writes UTF-8 to anything that is not a console, whatever the locale.
-    const QByteArray expected = QStringLiteral("こんにちは 3 [x] [a b] [$(id)]").toUtf8();
-    QVERIFY2(shown.contains(expected), shown.constData());
-    QVERIFY2(QString::fromUtf8(shown).contains(QStringLiteral("続行するには何かキーを押してください")),
-             shown.constData());
-}
-
-// What the user reads in the terminal window: the error with its line, and the exit code.
-void tst_WineHosts::consoleHostError()
-{
-    const QString out = m_dir.path() + QStringLiteral("/term/x-terminal-emulator.out");
-    QFile::remove(out);
-    const QString path = m_scripts + QStringLiteral("/bad.vbs");
-    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("x = 1 / 0"))));
-    runScript(QStringLiteral("CSCRIPT.EXE"), path, QStringLiteral("No CommLine"));
-    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(out); }, 180000), "the console host never ended");
-    QFile f(out);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString shown = QString::fromUtf8(f.readAll());
-    QVERIFY2(shown.contains(path + QStringLiteral("(3, 1) VBScript 実行時エラー: 0 で除算しました。\n")),
-             qPrintable(shown));
-    QVERIFY2(shown.contains(QStringLiteral("プログラムは終了コード 1 で終了しました。")), qPrintable(shown));
-}
-
-void tst_WineHosts::guiHost()
-{
-    const QString out = m_scripts + QStringLiteral("/gui.out");
-    runScript(QStringLiteral("WSCRIPT.EXE"), m_scripts + QStringLiteral("/gui.vbs"), QStringLiteral("p q"));
-    const QString expected = QStringLiteral("こんにちは 2");
-    QTRY_VERIFY2_WITH_TIMEOUT(utf16File(out).endsWith(expected), "the GUI host wrote nothing", 180000);
-}
-
-// No Script Encoder comes with Debian: a copy of Wine's console host stands in for one, and
-// runs the source script, which writes down the arguments that the encoder was given.
-void tst_WineHosts::encoderUnderWine()
-{
-    const QString prefixHost =
-        qEnvironmentVariable("WINEPREFIX") + QStringLiteral("/drive_c/windows/system32/cscript.exe");
-    QVERIFY2(QFile::exists(prefixHost), "the earlier runs made the Wine prefix");
-    const QString encoder = m_dir.path() + QStringLiteral("/enc dir/screnc.exe");
-    QDir().mkpath(QFileInfo(encoder).path());
-    QVERIFY(QFile::copy(prefixHost, encoder));
-    const QString source = m_scripts + QStringLiteral("/enc.vbs");
-    QVERIFY(writeFile(
-        source,
-        script(QStringLiteral("' "),
-               QStringLiteral("Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile("
-                              "WScript.ScriptFullName & \".out\", True, True): "
-                              "f.Write WScript.Arguments(0) & \"|\" & WScript.Arguments(1): f.Close"))));
-
-    FakeServices fakes;
-    PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
-    TestBench bench(
-        Services{fakes.dialogs, launcher, fakes.settings, fakes.clock, fakes.drives, fakes.registry},
-        fakes.printing);
-    fakes.settings.values.insert(QStringLiteral("Quillet/Option/Encoder"), encoder);
-    fakes.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
-    bench.workbench.selectFile(source);
-    bench.workbench.encode(ScriptKind::VBScript);
-    QCOMPARE(fakes.dialogs.described().value(1), QString());
-
-    const QString out = source + QStringLiteral(".out");
-    QTRY_COMPARE_WITH_TIMEOUT(
-        utf16File(out), QStringLiteral("/f|") + StandIns::wineForm(source + QStringLiteral(".VBE")), 180000);
+    for (const QString& piece : shown)
+        QTRY_VERIFY2_WITH_TIMEOUT(QString::fromUtf8(bytesOf(out)).contains(piece), bytesOf(out).constData(),
+                                  180000);
 }
 
 // The busy cursor waits for this: the GUI host's process, as Wine names it once loaded.
 void tst_WineHosts::hostIsSeenStarting()
 {
     const QString path = m_scripts + QStringLiteral("/sleep.vbs");
-    QVERIFY(writeFile(path, script(QStringLiteral("' "), QStringLiteral("WScript.Sleep 20000"))));
+    QVERIFY(writeFile(path, script(QStringLiteral("WScript.Sleep 20000"))));
     PosixLauncher launcher(QStringLiteral(QUILLET_HOLD));
     const LaunchResult r = launcher.Shell(QStringLiteral("WSCRIPT.EXE \"%1\"").arg(path), 1);
     QVERIFY2(r.pid > 0, qPrintable(r.reason));
@@ -227,18 +141,12 @@ void tst_WineHosts::hostIsSeenStarting()
 // The helper that keeps Wine started ends with Quillet and leaves no process behind.
 void tst_WineHosts::warmerEndsWithQuillet()
 {
-    auto helperPids = [] {
-        QList<qint64> found;
-        for (qint64 pid : ProcessTree::withDescendants(QCoreApplication::applicationPid()))
-            if (pid != QCoreApplication::applicationPid())
-                found.append(pid);
-        return found;
-    };
     QList<qint64> started;
     {
         WineWarmer warmer(QStringLiteral(QUILLET_BINARY_DIR "/libexec/quillet"));
         QVERIFY(warmer.start());
-        started = helperPids();
+        started = ProcessTree::withDescendants(QCoreApplication::applicationPid());
+        started.removeAll(QCoreApplication::applicationPid());
         QVERIFY(!started.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(ProcessTree::hostUp(started.front()), 60000);
     }

@@ -3,19 +3,17 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "Drives.h"
+#include "InternalEditor.h"
 #include "Launcher.h"
-#include "Printing.h"
 #include "Registry.h"
 #include "Services.h"
 #include "SettingsArea.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
-#include <QPrinter>
 #include <QStringEncoder>
 #include <QStringList>
-
-#include <functional>
 
 // Text as a script file in code page 932 holds it.
 inline QByteArray cp932(const QString& s)
@@ -24,7 +22,7 @@ inline QByteArray cp932(const QString& s)
     return enc.encode(s);
 }
 
-// A message box and an input box as FakeDialogs::Call::describe() writes them.
+// A message box and an input box as FakeDialogs::described() writes them.
 inline QString box(int flags, const QString& title, const QString& text)
 {
     return QStringList{QStringLiteral("MsgBox"), QString::number(flags), title, text}.join(u'|');
@@ -43,21 +41,15 @@ public:
         int flags = 0;
         QString title;
         QString def;
-        bool operator==(const Call&) const = default;
-        // One line a test can compare: "MsgBox|flags|title|text" or "InputBox|title|prompt|default".
-        QString describe() const
-        {
-            if (kind == QStringLiteral("InputBox"))
-                return QStringList{kind, title, text, def}.join(u'|');
-            return QStringList{kind, QString::number(flags), title, text}.join(u'|');
-        }
     };
     QList<Call> calls;
+    // One line a call: "MsgBox|flags|title|text" or "InputBox|title|prompt|default".
     QStringList described() const
     {
         QStringList out;
         for (const Call& c : calls)
-            out.append(c.describe());
+            out.append(c.kind == QStringLiteral("MsgBox") ? box(c.flags, c.title, c.text)
+                                                          : input(c.title, c.text, c.def));
         return out;
     }
     QList<int> msgAnswers;    // consumed in order; OK when empty
@@ -84,26 +76,18 @@ public:
     }
 };
 
+// Records each command line as "windowStyle|line"; starts process 4242 unless told otherwise.
 class FakeLauncher final : public Launcher {
 public:
-    struct Call {
-        QString commandLine;
-        int windowStyle = 0;
-        bool operator==(const Call&) const = default;
-    };
-    QList<Call> calls;
+    QStringList lines;
     LaunchResult result{4242, {}, {}, LaunchFailure::None};
-    QStringList lines() const
+    void fail(LaunchFailure why = LaunchFailure::NotFound)
     {
-        QStringList out;
-        for (const Call& c : calls)
-            out.append(QString::number(c.windowStyle) + u'|' + c.commandLine);
-        return out;
+        result = {0, QStringLiteral("x"), QStringLiteral("x"), why};
     }
-
     LaunchResult Shell(const QString& commandLine, int windowStyle) override
     {
-        calls.append({commandLine, windowStyle});
+        lines.append(QString::number(windowStyle) + u'|' + commandLine);
         if (commandLine.trimmed().isEmpty())
             return {0, QStringLiteral("empty"), {}, LaunchFailure::EmptyCommand};
         return result;
@@ -122,9 +106,17 @@ public:
     QHash<QString, QString> values; // "app/section/key"
     mutable QStringList log;        // "read Key", "write Key=Value"
     bool failReads = false;
-    bool failWrites = false;
     QStringList failKeys; // writes of these keys fail
 
+    // A setting of the program's own, "<none>" when none is stored.
+    QString option(const QString& key) const
+    {
+        return values.value(QStringLiteral("Quillet/Option/") + key, QStringLiteral("<none>"));
+    }
+    void setOption(const QString& key, const QString& value)
+    {
+        values.insert(QStringLiteral("Quillet/Option/") + key, value);
+    }
     std::optional<QString> read(const QString& app, const QString& section, const QString& key,
                                 const QString& def) const override
     {
@@ -136,7 +128,7 @@ public:
     bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
     {
         log.append(QStringLiteral("write ") + key + u'=' + value);
-        if (failWrites || failKeys.contains(key))
+        if (failKeys.contains(key))
             return false;
         values.insert(app + u'/' + section + u'/' + key, value);
         return true;
@@ -162,31 +154,10 @@ public:
     void rememberFolder(const QString& folder) override { folders.insert(rootOf(folder), folder); }
 };
 
-// Answers the print dialog from a script: prints to a PDF file of the test's, or cancels.
-class FakePrinting final : public Printing {
-public:
-    QString pdfPath; // empty: the user cancels
-    bool printSelection = false;
-    QList<bool> offeredSelection; // one entry per dialog shown
-
-    bool choosePrinter(QPrinter& printer, bool hasSelection, QWidget*) override
-    {
-        offeredSelection.append(hasSelection);
-        if (pdfPath.isEmpty())
-            return false;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfPath);
-        if (printSelection && hasSelection)
-            printer.setPrintRange(QPrinter::Selection);
-        return true;
-    }
-};
-
 // Values put in by the test, under "root\\key" and the lower-case name.
 class FakeRegistry final : public Registry {
 public:
     QHash<QString, RegValue> values;
-    mutable QStringList log; // "0x80000000\\.htm|" for each query
     void set(quint32 root, const QString& key, const QString& name, const RegValue& v)
     {
         values.insert(path(root, key, name), v);
@@ -196,27 +167,44 @@ public:
         QByteArray data(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
         return {type, data + QByteArray(2, '\0')};
     }
+    // The ".htm" association and its open command, as a browser registers them.
+    void setBrowser(const QString& command)
+    {
+        set(RegRoot::ClassesRoot, QStringLiteral(".htm"), {}, string(QStringLiteral("htmlfile")));
+        set(RegRoot::ClassesRoot, QStringLiteral("htmlfile\\shell\\open\\command"), {}, string(command));
+    }
     std::optional<RegValue> query(quint32 root, const QString& key, const QString& name) const override
     {
-        log.append(path(root, key, name));
         const auto it = values.constFind(path(root, key, name));
         return it == values.cend() ? std::nullopt : std::optional<RegValue>(*it);
     }
     static QString path(quint32 root, const QString& key, const QString& name)
     {
-        return QStringLiteral("0x") + QString::number(root, 16) + u'\\' + key.toLower() + u'|' +
-               name.toLower();
+        return QString::number(root, 16) + u'\\' + key.toLower() + u'|' + name.toLower();
     }
 };
 
-// The fakes, wired as the windows expect them.
+// The editor window as the workbench reaches it: which files it was asked to show.
+class FakeEditor final : public InternalEditor {
+public:
+    QStringList opened;
+    void openFile(const QString& path) override { opened.append(path); }
+};
+
+// The fakes, wired as the workbench and the windows expect them; any of them can be swapped
+// for a real one.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeLauncher launcher;
     MemorySettings settings;
     FakeClock clock;
     FakeDrives drives;
-    FakePrinting printing;
     FakeRegistry registry;
-    Services services() { return {dialogs, launcher, settings, clock, drives, registry}; }
+    Services services(Launcher* realLauncher = nullptr, SettingsArea* realSettings = nullptr,
+                      Registry* realRegistry = nullptr)
+    {
+        return {
+            dialogs, realLauncher ? *realLauncher : launcher, realSettings ? *realSettings : settings, clock,
+            drives,  realRegistry ? *realRegistry : registry};
+    }
 };

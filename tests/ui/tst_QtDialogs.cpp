@@ -1,27 +1,20 @@
 #include "QtDialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
 class tst_QtDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void messageBoxLooks_data();
-    void messageBoxLooks();
-    void messageBoxAnswers_data();
-    void messageBoxAnswers();
-    void inputBox_data();
-    void inputBox();
+    void boxes_data();
+    void boxes();
     void openDialogShowsTheFileItStartsOn_data();
     void openDialogShowsTheFileItStartsOn();
 };
@@ -32,134 +25,84 @@ namespace {
 void whenModal(std::function<void(QWidget*)> act)
 {
     QTimer::singleShot(0, qApp, [act] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
+        if (QWidget* w = QApplication::activeModalWidget())
+            act(w);
+        else
             whenModal(act);
-            return;
-        }
-        act(w);
     });
 }
 
-QStringList buttonTexts(QMessageBox* box)
+// The dialog's button texts, sorted; clicks the one that reads `press`, or Escape for "Escape".
+QStringList buttonsThenPress(QWidget* w, const QString& press)
 {
     QStringList texts;
-    const auto buttons = box->findChild<QDialogButtonBox*>()->buttons();
+    const auto buttons = w->findChild<QDialogButtonBox*>()->buttons();
     for (QAbstractButton* b : buttons)
         texts.append(b->text());
+    if (press == QLatin1String("Escape"))
+        QTest::keyClick(w, Qt::Key_Escape);
+    else
+        buttons.value(texts.indexOf(press))->click();
     texts.sort();
     return texts;
 }
 
-QPushButton* buttonWithText(QWidget* w, const QString& text)
-{
-    for (QPushButton* b : w->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 } // namespace
 
-void tst_QtDialogs::messageBoxLooks_data()
+void tst_QtDialogs::boxes_data()
 {
-    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("flags"); // -1: the input box
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("buttons");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("shownTitle");
-    const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("キャンセル"),
-                  yes = QStringLiteral("はい"), no = QStringLiteral("いいえ");
-    QTest::newRow("0") << 0 << QString() << QStringList{ok} << int(QMessageBox::NoIcon) << "Quillet";
-    QTest::newRow("3") << 3 << "t" << QStringList{no, yes, cancel} << int(QMessageBox::NoIcon) << "t";
-    QTest::newRow("4") << 4 << QString() << QStringList{no, yes} << int(QMessageBox::NoIcon) << "Quillet";
-    QTest::newRow("16") << 16 << QString() << QStringList{ok} << int(QMessageBox::Critical) << "Quillet";
-    QTest::newRow("48") << 48 << "警告" << QStringList{ok} << int(QMessageBox::Warning) << "警告";
-    QTest::newRow("51") << 51 << QString() << QStringList{no, yes, cancel} << int(QMessageBox::Warning)
-                        << "Quillet";
-    QTest::newRow("64") << 64 << QString() << QStringList{ok} << int(QMessageBox::Information) << "Quillet";
+    QTest::addColumn<QString>("typed"); // null: left as it is
+    QTest::addColumn<QString>("press"); // a button's text, or "Escape"
+    QTest::addColumn<QString>("shown"); // title [icon]: buttons, sorted
+    QTest::addColumn<QString>("result");
+    auto row = [](int flags, const char* title, const char* typed, const char* press, const char* shown,
+                  const char* result) {
+        QTest::addRow("%d %s %s", flags, press, result)
+            << flags << QString::fromUtf8(title) << QString::fromUtf8(typed) << QString::fromUtf8(press)
+            << QString::fromUtf8(shown) << QString::fromUtf8(result);
+    };
+    row(3, "t", nullptr, "はい", "t [NoIcon]: いいえ|はい|キャンセル", "6");
+    row(3, "", nullptr, "Escape", "Quillet [NoIcon]: いいえ|はい|キャンセル", "2");
+    row(4, "", nullptr, "Escape", "Quillet [NoIcon]: いいえ|はい", "7");
+    row(16, "", nullptr, "OK", "Quillet [Critical]: OK", "1");
+    row(48, "警告", nullptr, "Escape", "警告 [Warning]: OK", "1");
+    row(51, "", nullptr, "いいえ", "Quillet [Warning]: いいえ|はい|キャンセル", "7");
+    row(64, "", nullptr, "OK", "Quillet [Information]: OK", "1");
+    const char* input = "Quillet: OK|キャンセル";
+    row(-1, "", nullptr, "OK", input, "No CommLine");
+    row(-1, "", "a \"b c\"", "OK", input, "a \"b c\"");
+    row(-1, "", "", "OK", input, "");
+    row(-1, "", "x", "キャンセル", input, "");
 }
 
-void tst_QtDialogs::messageBoxLooks()
+void tst_QtDialogs::boxes()
 {
     QFETCH(int, flags);
     QFETCH(QString, title);
-    QFETCH(QStringList, buttons);
-    QFETCH(int, icon);
-    QFETCH(QString, shownTitle);
-    std::unique_ptr<QMessageBox> box(
-        QtDialogs::buildMessageBox(QStringLiteral("一行目\r\n二行目"), flags, title));
-    QStringList expected = buttons;
-    expected.sort();
-    QCOMPARE(buttonTexts(box.get()), expected);
-    QCOMPARE(int(box->icon()), icon);
-    QCOMPARE(box->windowTitle(), shownTitle);
-    QCOMPARE(box->text(), QStringLiteral("一行目\n二行目"));
-}
-
-void tst_QtDialogs::messageBoxAnswers_data()
-{
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<QString>("press"); // a button's text, or "Escape"
-    QTest::addColumn<int>("result");
-    QTest::newRow("ok") << 16 << "OK" << 1;
-    QTest::newRow("yes") << 3 << "はい" << 6;
-    QTest::newRow("no") << 51 << "いいえ" << 7;
-    QTest::newRow("cancel") << 3 << "キャンセル" << 2;
-    QTest::newRow("escape on yes/no/cancel") << 3 << "Escape" << 2;
-    QTest::newRow("escape on yes/no") << 4 << "Escape" << 7;
-}
-
-void tst_QtDialogs::messageBoxAnswers()
-{
-    QFETCH(int, flags);
-    QFETCH(QString, press);
-    QFETCH(int, result);
-    whenModal([press](QWidget* w) {
-        if (press == QLatin1String("Escape"))
-            QTest::keyClick(w, Qt::Key_Escape);
-        else if (QPushButton* b = buttonWithText(w, press))
-            b->click();
-    });
-    QtDialogs dialogs;
-    QCOMPARE(dialogs.MsgBox(QStringLiteral("text"), flags, QString()), result);
-}
-
-void tst_QtDialogs::inputBox_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("default kept") << QString() << true << QStringLiteral("No CommLine");
-    QTest::newRow("typed") << QStringLiteral("a \"b c\"") << true << QStringLiteral("a \"b c\"");
-    QTest::newRow("emptied") << QStringLiteral("<empty>") << true << QString();
-    QTest::newRow("cancel") << QStringLiteral("x") << false << QString();
-}
-
-void tst_QtDialogs::inputBox()
-{
     QFETCH(QString, typed);
-    QFETCH(bool, accept);
-    QFETCH(QString, result);
-    QString seenTitle, seenOk, seenCancel;
+    QFETCH(QString, press);
+    QString shown, text;
     whenModal([&](QWidget* w) {
-        seenTitle = w->windowTitle();
-        auto* edit = w->findChild<QLineEdit*>();
-        if (typed == QLatin1String("<empty>"))
-            edit->clear();
-        else if (!typed.isEmpty())
-            edit->setText(typed);
-        seenOk = buttonWithText(w, QStringLiteral("OK")) ? QStringLiteral("OK") : QString();
-        seenCancel =
-            buttonWithText(w, QStringLiteral("キャンセル")) ? QStringLiteral("キャンセル") : QString();
-        buttonWithText(w, accept ? QStringLiteral("OK") : QStringLiteral("キャンセル"))->click();
+        shown = w->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            shown +=
+                QStringLiteral(" [%1]").arg(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()));
+            text = box->text();
+        } else if (auto* input = qobject_cast<QInputDialog*>(w)) {
+            text = input->labelText();
+            if (!typed.isNull())
+                input->setTextValue(typed);
+        }
+        shown += QStringLiteral(": ") + buttonsThenPress(w, press).join(u'|');
     });
     QtDialogs dialogs;
-    QCOMPARE(dialogs.InputBox(QStringLiteral("引数\r\nを入力"), QString(), QStringLiteral("No CommLine")),
-             result);
-    QCOMPARE(seenTitle, QStringLiteral("Quillet"));
-    QCOMPARE(seenOk, QStringLiteral("OK"));
-    QCOMPARE(seenCancel, QStringLiteral("キャンセル"));
+    QTEST(flags < 0 ? dialogs.InputBox(QStringLiteral("引数\r\nを入力"), title, QStringLiteral("No CommLine"))
+                    : QString::number(dialogs.MsgBox(QStringLiteral("一行目\r\n二行目"), flags, title)),
+          "result");
+    QTEST(shown, "shown");
+    QCOMPARE(text, flags < 0 ? QStringLiteral("引数\nを入力") : QStringLiteral("一行目\n二行目"));
 }
 
 // A start file that the first filter would hide is shown by the filter that shows it, chosen.
@@ -167,40 +110,32 @@ void tst_QtDialogs::openDialogShowsTheFileItStartsOn_data()
 {
     QTest::addColumn<QString>("file"); // in a temporary folder; empty: start on the folder
     QTest::addColumn<QString>("filter");
-    QTest::newRow("a program without .EXE") << "quillet-encode"
-                                            << "すべてのファイル (*)";
-    QTest::newRow("a program with .exe, in any case") << "screnc.exe"
-                                                      << "ｴﾃﾞｨﾀ(*.EXE)";
-    QTest::newRow("a folder") << ""
-                              << "ｴﾃﾞｨﾀ(*.EXE)";
+    const QString exe = QStringLiteral("ｴﾃﾞｨﾀ(*.EXE)");
+    QTest::newRow("a program without .EXE")
+        << QStringLiteral("quillet-encode") << QStringLiteral("すべてのファイル (*)");
+    QTest::newRow("a program with .exe, in any case") << QStringLiteral("screnc.exe") << exe;
+    QTest::newRow("a folder") << QString() << exe;
 }
 
 void tst_QtDialogs::openDialogShowsTheFileItStartsOn()
 {
     QFETCH(QString, file);
-    QFETCH(QString, filter);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    const QTemporaryDir dir;
     const QString start = file.isEmpty() ? dir.path() : dir.filePath(file);
-    if (!file.isEmpty()) {
-        QFile f(start);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    QString seenFilter, seenFolder;
+    if (!file.isEmpty())
+        QVERIFY(QFile(start).open(QIODevice::WriteOnly));
+    QString seen;
     whenModal([&](QWidget* w) {
         auto* d = qobject_cast<QFileDialog*>(w);
-        if (!d)
-            return;
-        seenFilter = d->selectedNameFilter();
-        seenFolder = d->directory().absolutePath();
+        seen = d->selectedNameFilter() + u' ' + d->directory().absolutePath();
         d->reject();
     });
     QtDialogs dialogs;
     QCOMPARE(dialogs.GetOpenFileName(QStringLiteral("ｴﾃﾞｨﾀの設定"),
                                      QStringLiteral("ｴﾃﾞｨﾀ(*.EXE);;すべてのファイル (*)"), start),
              QString());
-    QCOMPARE(seenFilter, filter);
-    QCOMPARE(seenFolder, QDir(dir.path()).absolutePath());
+    QFETCH(QString, filter);
+    QCOMPARE(seen, filter + u' ' + QDir(dir.path()).absolutePath());
 }
 
 QTEST_MAIN(tst_QtDialogs)

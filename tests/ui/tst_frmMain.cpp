@@ -1,212 +1,138 @@
 #include "Fonts.h"
 #include "Palettes.h"
 #include "TestBench.h"
-#include "WorkbenchTexts.h"
-#include "frmMainTexts.h"
+#include "TestFiles.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractScrollArea>
-#include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
+#include <QCursor>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 
-namespace T = frmMainText;
-namespace W = WorkbenchText;
-
+// The main window as a user meets it: its texts, hints, keyboard and screen-reader access, and
+// which action each button and menu entry starts, once; what the actions do is the workbench's.
 class tst_frmMain : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
     void cleanup();
-    void loadsOnFirstStart();
-    void loadTakesStoredAndFailedSettings();
-    void helpFileAtTheRootHasADoubledSeparator();
-    void controls_data();
-    void controls();
-    void menus();
-    void showsWithFocusOnTheDriveList();
-    void tabOrder();
-    void focusHints_data();
-    void focusHints();
-    void mouseHints_data();
-    void mouseHints();
-    void tabbingFromRunToEditPassesTheIdleText();
-    void mouseLeavesHintsUntilTheStatusBar();
-    void losingTheWindowRestoresTheIdleText();
-    void hintsAreAccessibleDescriptions_data();
-    void hintsAreAccessibleDescriptions();
-    void driveListIsNamedForWhatItChooses();
-    void previewIsReadableInAnyTheme_data();
-    void previewIsReadableInAnyTheme();
+    void texts();
+    void startsOnTheDriveListsHintThenTabs();
+    void hints_data();
+    void hints();
+    void hintSequences();
     void popupsKeepTheHint_data();
     void popupsKeepTheHint();
-    void menuEntriesLeaveTheStatusBarAlone();
+    void driveList();
+    void previewIsReadableInAnyTheme();
+    void choices_data();
+    void choices();
+    void actions_data();
+    void actions();
+    void runShowsThatItIsStarting();
     void exitKeepsOtherWindowsAlive_data();
     void exitKeepsOtherWindowsAlive();
-    void titleBarCloseEndsTheProgram();
 
 private:
-    frmMain* newMain();
-    frmMain* showMain();
-    template <class W = QWidget> W* child(const char* name)
+    frmMain* main() const { return m_bench->main; }
+    QWidget* w(const QString& name) const { return child(main(), name); }
+    QString status() const { return main()->statusText(); }
+    QStringList listed() const
     {
-        return m_main->findChild<W*>(QLatin1String(name));
+        QStringList rows;
+        const QAbstractItemModel* model = child<QListView>(main(), "fldFileList")->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            rows.append(model->index(i, 0).data().toString());
+        return rows;
     }
-    FakeServices m_fakes;
+    FakeServices m_f;
+    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TestBench> m_bench;
-    frmMain* m_main = nullptr;
 };
 
-// A main window over a workbench of its own.
-frmMain* tst_frmMain::newMain()
+namespace {
+const QString Idle = QStringLiteral("Quillet Ver. 0.3.0");
+const QString RunHint = QStringLiteral("選択したﾌｧｲﾙを実行します");
+const QString EditHint = QStringLiteral("選択したﾌｧｲﾙを編集します");
+const QString DriveHint = QStringLiteral("編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します");
+
+// A button or menu entry used, and what the user saw: boxes but the kind's and host's (%1: the
+// folder), command lines, the file list.
+struct Action {
+    QString chosen; // the script chosen before; empty: none
+    QStringList steps;
+    QList<int> answers; // to the message boxes, in order
+    QStringList boxes, launched, listed;
+};
+
+// Runs the application's event loop as the program does, with quit on the last window
+// closed, until it quits by itself (0) or the guard ends it (99).
+int runUntilQuit()
 {
-    m_bench = std::make_unique<TestBench>(m_fakes);
-    return new frmMain(m_bench->workbench);
+    QApplication::setQuitOnLastWindowClosed(true);
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+    const int rc = QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(false);
+    return rc;
 }
+} // namespace
 
 void tst_frmMain::init()
 {
-    m_fakes.settings.values.clear();
-    m_fakes.settings.log.clear();
-    m_fakes.settings.failReads = false;
-    m_main = newMain();
+    m_f = {};
+    m_dir = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(m_dir->path());
+    QVERIFY(writeFile(m_dir->path() + QStringLiteral("/vol/top.js"), "// top")); // on a volume of its own
+    m_f.drives.list.append({m_dir->path() + QStringLiteral("/vol"), QStringLiteral("USB")});
+    m_f.settings.setOption(QStringLiteral("UserName"), QStringLiteral("山田 太郎"));
+    m_bench = std::make_unique<TestBench>(m_f);
+    m_bench->showMain();
 }
 
 void tst_frmMain::cleanup()
 {
-    delete m_main;
-    m_main = nullptr;
     m_bench.reset();
+    QDir::setCurrent(QDir::tempPath());
+    m_dir.reset();
 }
 
-frmMain* tst_frmMain::showMain()
+// What each control, the window and the menus show, and what a screen reader names them.
+void tst_frmMain::texts()
 {
-    m_main->show();
-    QApplication::setActiveWindow(m_main);
-    if (!QTest::qWaitForWindowActive(m_main))
-        qWarning("main window not active");
-    return m_main;
-}
-
-void tst_frmMain::loadsOnFirstStart()
-{
-    QCOMPARE(m_fakes.settings.log, (QStringList{"read Editor", "read UserName"}));
-    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("notepad.exe"));
-    QCOMPARE(m_bench->workbench.userName(), QStringLiteral("No User Name"));
-    QCOMPARE(m_bench->workbench.idleStatusText(), QStringLiteral("Quillet Ver. 0.3.0"));
-    QVERIFY(m_bench->workbench.selectedFile().isEmpty());
-    QVERIFY(m_bench->workbench.commentMark().isEmpty());
-    QVERIFY(m_bench->workbench.interpreter().isEmpty());
-    QCOMPARE(m_main->statusText(), QStringLiteral("Quillet Ver.0.3.0"));
-    QCOMPARE(m_main->windowTitle(), QStringLiteral("Quillet"));
-    QCOMPARE(m_main->helpFile(), QDir::currentPath() + QStringLiteral("/quillet.chm"));
-    QVERIFY(!m_main->windowIcon().isNull());
-    // The window takes the client size of its design, below its menu bar.
-    QCOMPARE(m_main->centralWidget()->size(), QSize(642, 413));
-}
-
-void tst_frmMain::loadTakesStoredAndFailedSettings()
-{
-    delete m_main;
-    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
-    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/UserName"), QString());
-    m_main = newMain();
-    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("System"));
-    QCOMPARE(m_bench->workbench.userName(), QString());
-
-    delete m_main;
-    m_fakes.settings.failReads = true;
-    m_main = newMain();
-    QCOMPARE(m_bench->workbench.editorPath(), QStringLiteral("Error"));
-    QCOMPARE(m_bench->workbench.userName(), QStringLiteral("Error"));
-}
-
-void tst_frmMain::helpFileAtTheRootHasADoubledSeparator()
-{
-    const QString before = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QStringLiteral("/")));
-    TestBench bench(m_fakes);
-    frmMain atRoot(bench.workbench);
-    QDir::setCurrent(before);
-    QCOMPARE(atRoot.helpFile(), QStringLiteral("//quillet.chm"));
-}
-
-void tst_frmMain::controls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parentName");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("helpTopic");
-    auto row = [](const char* name, const char* parent, QRect r, const QString& caption, int topic) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << r << caption
-                            << topic;
-    };
-    row("fldDrive", "frmMainClient", {120, 0, 2535, 300}, T::NameDrive, 230);
-    row("fldDir", "frmMainClient", {120, 360, 2535, 2610}, T::NameDir, 260);
-    row("fldFileList", "frmMainClient", {120, 3000, 2535, 3150}, T::NameFileList, 250);
-    row("fldViewSrc", "frmMainClient", {2760, 1320, 6735, 4815}, T::NameViewSrc, 0);
-    row("btnNew", "frmMainClient", {2760, 0, 1215, 495}, "新規作成", 270);
-    row("btnEdit", "frmMainClient", {4200, 0, 1095, 495}, "編 集", 240);
-    row("btnRun", "frmMainClient", {5520, 0, 1095, 495}, "実 行", 280);
-    row("btnEncode", "frmMainClient", {6840, 0, 1215, 495}, "エンコード", 320);
-    row("btnOption", "frmMainClient", {8280, 0, 1215, 495}, "オプション", 320);
-    row("CInterp", "frmMainClient", {2760, 600, 4095, 615}, T::NameInterp, 0);
-    row("cWSC", "CInterp", {240, 240, 1815, 255}, "WSCRIPT.EXE", 0);
-    row("cCsc", "CInterp", {2160, 240, 1695, 255}, "CSCRIPT.EXE", 0);
-    row("Frame1", "frmMainClient", {6960, 600, 2535, 615}, "スクリプトの種類", 0);
-    row("selJS", "Frame1", {120, 240, 615, 255}, "JS", 0);
-    row("selVBS", "Frame1", {840, 240, 735, 255}, "VBS", 0);
-    row("selPls", "Frame1", {1680, 240, 735, 255}, "Perl", 0);
-}
-
-void tst_frmMain::controls()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, parentName);
-    QFETCH(QRect, twips);
-    QFETCH(QString, caption);
-    QFETCH(int, helpTopic);
-    QWidget* w = m_main->findChild<QWidget*>(name);
-    QVERIFY(w);
-    QCOMPARE(w->parentWidget()->objectName(), parentName);
-    // At its place in the design, in proportion to the window: across exactly; down within
-    // the few pixels that frames grow under their captions and the drive list to its font.
-    const qreal scale = m_main->centralWidget()->width() / (9630 / 15.0);
-    auto near = [](int actual, qreal expected, int slack) { return qAbs(actual - expected) <= slack; };
-    const QRect g = w->geometry();
-    QVERIFY2(near(g.x(), twips.x() * scale / 15, 1) && near(g.width(), twips.width() * scale / 15, 1) &&
-                 near(g.y(), twips.y() * scale / 15, 6) && near(g.height(), twips.height() * scale / 15, 8),
-             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())));
-    QCOMPARE(w->accessibleName(), caption);
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        QCOMPARE(b->text(), caption);
-    QCOMPARE(w->property("helpTopic").toInt(), helpTopic);
-    if (name == QLatin1String("selVBS") || name == QLatin1String("cWSC"))
-        QVERIFY(qobject_cast<QAbstractButton*>(w)->isChecked());
-}
-
-void tst_frmMain::menus()
-{
-    QStringList seen;
+    QStringList seen{main()->windowTitle()};
+    for (const char* name :
+         {"btnNew", "btnEdit", "btnRun", "btnEncode", "btnOption", "cWSC", "cCsc", "selJS", "selVBS",
+          "selPls", "Frame1", "CInterp", "fldDrive", "fldDir", "fldFileList", "fldViewSrc", "sbMain"}) {
+        const QWidget* c = w(name);
+        const QVariant text = c->property("text").isValid() ? c->property("text") : c->property("title");
+        seen.append(
+            QStringLiteral("%1 %2 %3").arg(QLatin1String(name), text.toString(), c->accessibleName()));
+    }
+    QCOMPARE(seen.join(u'|'),
+             QStringLiteral("Quillet|btnNew 新規作成 新規作成|btnEdit 編 集 編 集|btnRun 実 行 実 行|"
+                            "btnEncode エンコード エンコード|btnOption オプション オプション|"
+                            "cWSC WSCRIPT.EXE WSCRIPT.EXE|cCsc CSCRIPT.EXE CSCRIPT.EXE|"
+                            "selJS JS JS|selVBS VBS VBS|selPls Perl Perl|"
+                            "Frame1 スクリプトの種類 スクリプトの種類|CInterp  インタープリタ|"
+                            "fldDrive  ドライブ|fldDir  フォルダ|fldFileList  スクリプトファイル|"
+                            "fldViewSrc  スクリプトのソース|sbMain  ステータスバー"));
+    // The menus, entry by entry, none checked or disabled.
+    seen.clear();
     std::function<void(QMenu*, int)> walk = [&](QMenu* menu, int depth) {
         seen.append(QString(depth, u'>') + menu->objectName() + u' ' + menu->title());
         for (QAction* a : menu->actions()) {
-            QVERIFY2(!a->isCheckable() || !a->isChecked(), qPrintable(a->objectName()));
-            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+            QVERIFY2(!a->isChecked() && a->isEnabled(), qPrintable(a->objectName()));
             if (a->menu())
                 walk(a->menu(), depth + 1);
             else
@@ -214,50 +140,32 @@ void tst_frmMain::menus()
                             (a->isSeparator() ? "-" : a->text()));
         }
     };
-    for (QAction* top : m_main->menuBar()->actions())
+    for (QAction* top : main()->menuBar()->actions())
         walk(top->menu(), 0);
-    const QStringList expected{
-        "mnuFile ファイル(&F)",
-        ">mnuFileNew 新規作成(&N)",
-        ">mnuFileOpen 開く(&O)",
-        ">mnuFileSep1 -",
-        ">mnuFileRun 実行(&R)",
-        ">mnuFileEncode エンコード(&E)",
-        ">mnuFileSep2 -",
-        ">mnuFileExit 終了(&X)",
-        "mnuTool ツール(&T)",
-        ">mnuToolScr スクリプトの種類(&S)",
-        ">>mnuToolScrJS JavaScript(&J)",
-        ">>mnuSept11 -",
-        ">>mnuToolScrVBS VBScript(&V)",
-        ">>mnnuSept12 -",
-        ">>mnuToolScrPLS PerlScript(&P)",
-        ">mnuToolIpri インタープリタ(&I)",
-        ">>mnuToolIpriWSCR WSCRIPT.EXE(&W)",
-        ">>mnuSept13 -",
-        ">>mnuToolIpriCSCR CSCRIPT.EXE(&C)",
-        ">mnuToolOption オプション(&O)...",
-        "mnuHelp ヘルプ(&H)",
-        ">mnuHelpVOXTool Quilletの使い方(&H)",
-        ">mnuHelpSep1 -",
-        ">mnuHelpAbout バージョン情報(&A)...",
-    };
-    QCOMPARE(seen, expected);
-    QCOMPARE(m_main->findChild<QAction*>(QStringLiteral("mnuFileNew"))->property("helpTopic").toInt(), 270);
+    QCOMPARE(seen.join(u'|'),
+             QStringLiteral("mnuFile ファイル(&F)|>mnuFileNew 新規作成(&N)|>mnuFileOpen 開く(&O)|"
+                            ">mnuFileSep1 -|>mnuFileRun 実行(&R)|>mnuFileEncode エンコード(&E)|"
+                            ">mnuFileSep2 -|>mnuFileExit 終了(&X)|mnuTool ツール(&T)|"
+                            ">mnuToolScr スクリプトの種類(&S)|>>mnuToolScrJS JavaScript(&J)|"
+                            ">>mnuSept11 -|>>mnuToolScrVBS VBScript(&V)|>>mnnuSept12 -|"
+                            ">>mnuToolScrPLS PerlScript(&P)|>mnuToolIpri インタープリタ(&I)|"
+                            ">>mnuToolIpriWSCR WSCRIPT.EXE(&W)|>>mnuSept13 -|"
+                            ">>mnuToolIpriCSCR CSCRIPT.EXE(&C)|>mnuToolOption オプション(&O)...|"
+                            "mnuHelp ヘルプ(&H)|>mnuHelpVOXTool Quilletの使い方(&H)|>mnuHelpSep1 -|"
+                            ">mnuHelpAbout バージョン情報(&A)..."));
 }
 
-void tst_frmMain::showsWithFocusOnTheDriveList()
+// The load sets its own text, which the drive list's hint replaces as the window shows.
+void tst_frmMain::startsOnTheDriveListsHintThenTabs()
 {
-    QSignalSpy spy(m_main, &frmMain::statusTextSet);
-    showMain();
-    QCOMPARE(QApplication::focusWidget(), child("fldDrive"));
-    QCOMPARE(m_main->statusText(), T::HintDriveFocus);
-    QCOMPARE(spy.first().first().toString(), T::HintDriveFocus);
-}
-
-void tst_frmMain::tabOrder()
-{
-    showMain();
+    TestBench bench(m_f);
+    frmMain unshown(bench.workbench);
+    QCOMPARE(unshown.statusText(), QStringLiteral("Quillet Ver.0.3.0"));
+    QVERIFY(!unshown.windowIcon().isNull());
+    QCOMPARE(QApplication::focusWidget(), w("fldDrive"));
+    QCOMPARE(status(), DriveHint);
+    QVERIFY(child<QRadioButton>(main(), "selVBS")->isChecked() &&
+            child<QRadioButton>(main(), "cWSC")->isChecked());
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 11; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -266,236 +174,122 @@ void tst_frmMain::tabOrder()
     // One stop per option group: its selected button.
     QCOMPARE(order, (QStringList{"fldDrive", "fldDir", "fldFileList", "fldViewSrc", "btnOption", "btnRun",
                                  "btnEdit", "btnNew", "selVBS", "cWSC", "btnEncode", "fldDrive"}));
-
     // Within a group the arrow keys move the selection, and the tab stop with it.
-    child("selVBS")->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(child("selVBS"), Qt::Key_Right);
-    QCOMPARE(QApplication::focusWidget(), child("selPls"));
-    QVERIFY(child<QAbstractButton>("selPls")->isChecked());
-    QTest::keyClick(child("selPls"), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), child("cWSC"));
-    QTest::keyClick(child("cWSC"), Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget(), child("selPls"));
+    perform(main(), {"key:selVBS:Right"});
+    QCOMPARE(QApplication::focusWidget(), w("selPls"));
+    QTest::keyClick(w("selPls"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w("cWSC"));
+    QTest::keyClick(w("cWSC"), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), w("selPls"));
 }
 
-void tst_frmMain::focusHints_data()
+void tst_frmMain::hints_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("onGain"); // "" : nothing changes
+    QTest::addColumn<QString>("onFocus"); // empty: gaining the focus changes nothing
     QTest::addColumn<bool>("idleOnLoss");
-    QTest::newRow("btnNew") << "btnNew" << T::HintNewFocus << true;
-    QTest::newRow("btnEdit") << "btnEdit" << T::HintEdit << true;
-    QTest::newRow("btnRun") << "btnRun" << T::HintRun << true;
-    QTest::newRow("btnEncode") << "btnEncode" << QString() << false;
-    QTest::newRow("btnOption") << "btnOption" << T::HintOption << true;
-    QTest::newRow("cWSC") << "cWSC" << QString() << true;
-    QTest::newRow("cCsc") << "cCsc" << QString() << true;
-    QTest::newRow("selJS") << "selJS" << QString() << false;
-    QTest::newRow("selVBS") << "selVBS" << QString() << false;
-    QTest::newRow("selPls") << "selPls" << QString() << false;
-    QTest::newRow("fldDrive") << "fldDrive" << T::HintDriveFocus << true;
-    QTest::newRow("fldDir") << "fldDir" << T::HintDirFocus << true;
-    QTest::newRow("fldFileList") << "fldFileList" << T::HintFileList << true;
-    QTest::newRow("fldViewSrc") << "fldViewSrc" << QString() << true;
+    QTest::addColumn<QString>("onMouse"); // empty: nothing; "<idle>": the idle text
+    auto row = [](const char* name, const char* onFocus, bool idleOnLoss, const char* onMouse) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(onFocus) << idleOnLoss
+                            << QString::fromUtf8(onMouse);
+    };
+    row("btnNew", "選択したﾌｫﾙﾀﾞにVOXﾌｧｲﾙを新規作成し編集をします", true,
+        "選択したﾌｫﾙﾀﾞにWSHﾌｧｲﾙを新規作成し編集をします");
+    row("btnEdit", "選択したﾌｧｲﾙを編集します", true, "選択したﾌｧｲﾙを編集します");
+    row("btnRun", "選択したﾌｧｲﾙを実行します", true, "選択したﾌｧｲﾙを実行します");
+    row("btnEncode", "", false, "スクリプトファイルのエンコードを実行します");
+    row("btnOption", "ｵﾌﾟｼｮﾝの設定をします", true, "ｵﾌﾟｼｮﾝの設定をします");
+    row("cWSC", "", true, "GUI版のWSCRIPT.EXEをインタープリタに使います");
+    row("cCsc", "", true, "コマンドライン版のCSCRIPT.EXEをインタープリタに使います");
+    row("Frame1", "", false, "VBS、JScript、PerlScriptのどれかを選択してください");
+    row("selJS", "", false, "");
+    row("selVBS", "", false, "");
+    row("selPls", "", false, "");
+    row("CInterp", "", false, "");
+    row("fldDrive", "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します", true, "");
+    row("fldDir", "VOXﾌｧｲﾙのあるﾌｫﾙﾀﾞを選択します", true, "スクリプトファイルのあるフォルダを選択します");
+    row("fldFileList", "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します", true,
+        "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します");
+    row("fldViewSrc", "", true, "ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます");
+    row("frmMainClient", "", false, ""); // the bare background
+    row("sbMain", "", false, "<idle>");
 }
 
-void tst_frmMain::focusHints()
+// Each hint as the status bar shows it, and as a screen reader reads it out: the mouse's
+// hint, else the focus's.
+void tst_frmMain::hints()
 {
     QFETCH(QString, name);
-    QFETCH(QString, onGain);
+    QFETCH(QString, onFocus);
     QFETCH(bool, idleOnLoss);
-    showMain();
-    // selPls has no hints at all: a neutral place to come from and go to.
-    QWidget* neutral = child(name == QLatin1String("selPls") ? "selJS" : "selPls");
-    QWidget* w = m_main->findChild<QWidget*>(name);
-    neutral->setFocus(Qt::TabFocusReason);
+    QFETCH(QString, onMouse);
+    QWidget* c = w(name);
     const QString start = QStringLiteral("START");
-    m_main->setStatusText(start);
-    w->setFocus(Qt::TabFocusReason);
-    QCOMPARE(QApplication::focusWidget(), w);
-    QCOMPARE(m_main->statusText(), onGain.isEmpty() ? start : onGain);
-
-    m_main->setStatusText(start);
-    neutral->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), idleOnLoss ? m_bench->workbench.idleStatusText() : start);
-}
-
-void tst_frmMain::mouseHints_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text"); // "" : nothing changes
-    QTest::newRow("btnNew") << "btnNew" << T::HintNewMouse;
-    QTest::newRow("btnEdit") << "btnEdit" << T::HintEdit;
-    QTest::newRow("btnRun") << "btnRun" << T::HintRun;
-    QTest::newRow("btnEncode") << "btnEncode" << T::HintEncode;
-    QTest::newRow("btnOption") << "btnOption" << T::HintOption;
-    QTest::newRow("cWSC") << "cWSC" << T::HintWsc;
-    QTest::newRow("cCsc") << "cCsc" << T::HintCsc;
-    QTest::newRow("Frame1") << "Frame1" << T::HintFrame1;
-    QTest::newRow("selJS") << "selJS" << QString();
-    QTest::newRow("selVBS") << "selVBS" << QString();
-    QTest::newRow("selPls") << "selPls" << QString();
-    QTest::newRow("CInterp") << "CInterp" << QString();
-    QTest::newRow("fldDrive") << "fldDrive" << QString();
-    QTest::newRow("fldDir") << "fldDir" << T::HintDirMouse;
-    QTest::newRow("fldFileList") << "fldFileList" << T::HintFileList;
-    QTest::newRow("fldViewSrc") << "fldViewSrc" << T::HintViewSrc;
-    QTest::newRow("background") << "frmMainClient" << QString();
-    QTest::newRow("sbMain") << "sbMain" << QStringLiteral("<idle>");
-}
-
-void tst_frmMain::mouseHints()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    showMain();
-    QWidget* background = child("frmMainClient");
-    QWidget* w = m_main->findChild<QWidget*>(name);
-    QVERIFY(w);
+    if (c->focusPolicy() != Qt::NoFocus && !qobject_cast<QGroupBox*>(c) && c != w("frmMainClient")) {
+        // selPls has no hints at all: a neutral place to come from and go to.
+        QWidget* neutral = w(name == QLatin1String("selPls") ? "selJS" : "selPls");
+        neutral->setFocus(Qt::TabFocusReason);
+        main()->setStatusText(start);
+        c->setFocus(Qt::TabFocusReason);
+        QCOMPARE(status(), onFocus.isEmpty() ? start : onFocus);
+        main()->setStatusText(start);
+        neutral->setFocus(Qt::TabFocusReason);
+        QCOMPARE(status(), idleOnLoss ? Idle : start);
+    }
     // A point of the control that no child covers: frames are entered at their border.
-    QPoint at = w->rect().center();
-    if (name == QLatin1String("Frame1") || name == QLatin1String("CInterp"))
-        at = QPoint(w->width() - 3, w->height() - 3);
-    if (name == QLatin1String("frmMainClient"))
-        at = QPoint(180, 300);
-    QTest::mouseMove(background, QPoint(180, 300));
-    const QString start = QStringLiteral("START");
-    m_main->setStatusText(start);
-    QTest::mouseMove(w, at);
+    const QPoint at = qobject_cast<QGroupBox*>(c) ? QPoint(c->width() - 3, c->height() - 3)
+                      : c == w("frmMainClient")   ? QPoint(180, 300)
+                                                  : c->rect().center();
+    QTest::mouseMove(w("frmMainClient"), QPoint(180, 300));
+    main()->setStatusText(start);
+    QTest::mouseMove(c, at);
     QTest::qWait(20);
-    const QString expected = text == QLatin1String("<idle>") ? m_bench->workbench.idleStatusText()
-                             : text.isEmpty()                ? start
-                                                             : text;
-    QCOMPARE(m_main->statusText(), expected);
+    QCOMPARE(status(), onMouse == QStringLiteral("<idle>") ? Idle : onMouse.isEmpty() ? start : onMouse);
+    if (name.startsWith(QStringLiteral("sb")) || name.startsWith(QStringLiteral("frm")))
+        return;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Description), onMouse.isEmpty() ? onFocus : onMouse);
 }
 
-void tst_frmMain::tabbingFromRunToEditPassesTheIdleText()
+// The edge cases of the hints in sequence: what the status bar is given, in order.
+void tst_frmMain::hintSequences()
 {
-    showMain();
-    child("btnRun")->setFocus(Qt::TabFocusReason);
-    QSignalSpy spy(m_main, &frmMain::statusTextSet);
-    QTest::keyClick(child("btnRun"), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), child("btnEdit"));
-    QStringList seen;
-    for (const auto& args : spy)
-        seen.append(args.first().toString());
-    QCOMPARE(seen, (QStringList{W::IdleStatus, T::HintEdit}));
-
-    // On into a control without a focus hint: the idle text stays.
-    child("selVBS")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), W::IdleStatus);
-}
-
-void tst_frmMain::mouseLeavesHintsUntilTheStatusBar()
-{
-    showMain();
-    QTest::mouseMove(child("btnRun"));
-    QCOMPARE(m_main->statusText(), T::HintRun);
-    QTest::mouseMove(child("frmMainClient"), QPoint(180, 300));
-    QCOMPARE(m_main->statusText(), T::HintRun);
-    QTest::mouseMove(child("sbMain"), QPoint(300, 10));
-    QCOMPARE(m_main->statusText(), W::IdleStatus);
-}
-
-void tst_frmMain::losingTheWindowRestoresTheIdleText()
-{
-    showMain();
-    m_main->setStatusText(QStringLiteral("START"));
+    QSignalSpy spy(main(), &frmMain::statusTextSet);
+    auto seen = [&spy] {
+        QStringList texts;
+        for (const auto& args : spy)
+            texts.append(args.first().toString());
+        spy.clear();
+        return texts;
+    };
+    // Tabbing from 実 行 to 編 集 passes the idle text; on into a control without a focus
+    // hint, the idle text stays.
+    w("btnRun")->setFocus(Qt::TabFocusReason);
+    seen();
+    QTest::keyClick(w("btnRun"), Qt::Key_Tab);
+    QCOMPARE(seen(), (QStringList{Idle, EditHint}));
+    w("selVBS")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(status(), Idle);
+    // The mouse leaves 実 行's hint over the background, until it reaches the status bar.
+    QTest::mouseMove(w("btnRun"));
+    QTest::mouseMove(w("frmMainClient"), QPoint(180, 300));
+    QCOMPARE(status(), RunHint);
+    QTest::mouseMove(w("sbMain"), QPoint(300, 10));
+    QCOMPARE(status(), Idle);
+    // Another window taking the focus.
+    main()->setStatusText(QStringLiteral("START"));
     QWidget other;
-    other.setWindowTitle(QStringLiteral("other"));
     other.show();
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QCOMPARE(m_main->statusText(), W::IdleStatus);
-}
-
-void tst_frmMain::hintsAreAccessibleDescriptions_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description"); // what the mouse's hint says, else the focus's
-    QTest::newRow("btnNew") << "btnNew"
-                            << "選択したﾌｫﾙﾀﾞにWSHﾌｧｲﾙを新規作成し編集をします";
-    QTest::newRow("btnEdit") << "btnEdit"
-                             << "選択したﾌｧｲﾙを編集します";
-    QTest::newRow("btnRun") << "btnRun"
-                            << "選択したﾌｧｲﾙを実行します";
-    QTest::newRow("btnEncode") << "btnEncode"
-                               << "スクリプトファイルのエンコードを実行します";
-    QTest::newRow("btnOption") << "btnOption"
-                               << "ｵﾌﾟｼｮﾝの設定をします";
-    QTest::newRow("cWSC") << "cWSC"
-                          << "GUI版のWSCRIPT.EXEをインタープリタに使います";
-    QTest::newRow("cCsc") << "cCsc"
-                          << "コマンドライン版のCSCRIPT.EXEをインタープリタに使います";
-    QTest::newRow("Frame1") << "Frame1"
-                            << "VBS、JScript、PerlScriptのどれかを選択してください";
-    QTest::newRow("fldDrive") << "fldDrive"
-                              << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
-    QTest::newRow("fldDir") << "fldDir"
-                            << "スクリプトファイルのあるフォルダを選択します";
-    QTest::newRow("fldFileList") << "fldFileList"
-                                 << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
-    QTest::newRow("fldViewSrc") << "fldViewSrc"
-                                << "ここにはｽｸﾘﾌﾟﾄのｿｰｽが表示されます";
-    QTest::newRow("a kind button has none") << "selJS"
-                                            << "";
-}
-
-// What a screen reader reads out, not only what the widget holds.
-void tst_frmMain::hintsAreAccessibleDescriptions()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(m_main->findChild<QWidget*>(name));
-    QVERIFY(a);
-    QCOMPARE(a->text(QAccessible::Description), description);
-}
-
-void tst_frmMain::driveListIsNamedForWhatItChooses()
-{
-    showMain();
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child("fldDrive"));
-    QVERIFY(a);
-    QCOMPARE(a->role(), QAccessible::ComboBox);
-    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("ドライブ"));
-    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("/"));
-    // Its own actions still open the list.
-    QVERIFY(a->actionInterface());
-    a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
-    auto* list = child<QComboBox>("fldDrive");
-    QTRY_VERIFY(list->view()->isVisible());
-    QVERIFY(a->state().expanded);
-    list->hidePopup();
-    // The other lists, for comparison: named the same way.
-    QCOMPARE(QAccessible::queryAccessibleInterface(child("fldDir"))->text(QAccessible::Name),
-             QStringLiteral("フォルダ"));
-}
-
-void tst_frmMain::previewIsReadableInAnyTheme_data()
-{
-    QTest::addColumn<bool>("dark");
-    QTest::newRow("light theme") << false;
-    QTest::newRow("dark theme") << true;
-}
-
-// The preview keeps the design's light grey, and so must keep dark text on it.
-void tst_frmMain::previewIsReadableInAnyTheme()
-{
-    QFETCH(bool, dark);
-    const QPalette before = QApplication::palette();
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-    if (dark)
-        QApplication::setPalette(darkPalette());
-    delete m_main;
-    m_main = newMain();
-    showMain();
-    auto* preview = child<QPlainTextEdit>("fldViewSrc");
-    preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
-    const QImage shot = preview->viewport()->grab().toImage();
-    const QColor grey(224, 224, 224);
-    QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
-    const QColor text = ink(shot, grey);
-    QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
+    QCOMPARE(status(), Idle);
+    // Menu entries do not write into the status bar, which stays visible.
+    main()->setStatusText(QStringLiteral("START"));
+    QStatusTipEvent tip(QString{});
+    QApplication::sendEvent(main(), &tip);
+    QCOMPARE(status(), QStringLiteral("START"));
+    QVERIFY(child<QLabel>(main(), "sbMainText")->isVisible());
 }
 
 void tst_frmMain::popupsKeepTheHint_data()
@@ -504,14 +298,9 @@ void tst_frmMain::popupsKeepTheHint_data()
     QTest::addColumn<QString>("popup"); // a menu of the menu bar, or "drop-down"
     QTest::addColumn<QString>("hint");
     QTest::newRow("the File menu over 実 行") << "btnRun"
-                                              << "mnuFile"
-                                              << "選択したﾌｧｲﾙを実行します";
-    QTest::newRow("the Help menu over the file list") << "fldFileList"
-                                                      << "mnuHelp"
-                                                      << "編集・実行するﾌｧｲﾙをﾘｽﾄから選択します";
+                                              << "mnuFile" << RunHint;
     QTest::newRow("the drive list's own drop-down") << "fldDrive"
-                                                    << "drop-down"
-                                                    << "編集・実行するﾌｧｲﾙのあるﾄﾞﾗｲﾌﾞを選択します";
+                                                    << "drop-down" << DriveHint;
 }
 
 // The control keeps the focus while a popup is open, and so its hint.
@@ -520,73 +309,231 @@ void tst_frmMain::popupsKeepTheHint()
     QFETCH(QString, control);
     QFETCH(QString, popup);
     QFETCH(QString, hint);
-    showMain();
-    QWidget* w = m_main->findChild<QWidget*>(control);
-    w->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), hint);
+    QWidget* c = w(control);
+    c->setFocus(Qt::TabFocusReason);
     QWidget* shown = nullptr;
-    if (popup == QLatin1String("drop-down")) {
-        auto* list = qobject_cast<QComboBox*>(w);
+    if (auto* list = qobject_cast<QComboBox*>(c); list && popup == QLatin1String("drop-down")) {
         list->showPopup();
         shown = list->view()->window();
     } else {
-        auto* menu = m_main->findChild<QMenu*>(popup);
-        m_main->menuBar()->setActiveAction(menu->menuAction());
+        auto* menu = child<QMenu>(main(), popup);
+        main()->menuBar()->setActiveAction(menu->menuAction());
         shown = menu;
     }
     QVERIFY(QTest::qWaitForWindowExposed(shown));
     QTRY_COMPARE(QApplication::activePopupWidget(), shown);
-    QCOMPARE(m_main->statusText(), hint);
+    QCOMPARE(status(), hint);
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     QTRY_VERIFY(!shown->isVisible());
-    QCOMPARE(m_main->statusText(), hint);
     // A menu closed by its key leaves the menu bar ready for the keyboard; one more leaves it.
-    if (QApplication::focusWidget() == m_main->menuBar())
-        QTest::keyClick(m_main->menuBar(), Qt::Key_Escape);
-    QCOMPARE(QApplication::focusWidget(), w);
-    QCOMPARE(m_main->statusText(), hint);
+    if (QApplication::focusWidget() == main()->menuBar())
+        QTest::keyClick(main()->menuBar(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), c);
+    QCOMPARE(status(), hint);
     // Leaving the control for another is a real loss.
-    m_main->findChild<QWidget*>("selVBS")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_main->statusText(), W::IdleStatus);
+    w("selVBS")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(status(), Idle);
 }
 
-void tst_frmMain::menuEntriesLeaveTheStatusBarAlone()
+// What a screen reader reads of the drive list; choosing a volume shows its scripts.
+void tst_frmMain::driveList()
 {
-    showMain();
-    m_main->setStatusText(QStringLiteral("START"));
-    QStatusTipEvent tip(QString{});
-    QApplication::sendEvent(m_main, &tip);
-    QCOMPARE(m_main->statusText(), QStringLiteral("START"));
-    QCOMPARE(m_main->findChild<QLabel*>(QStringLiteral("sbMainText"))->isVisible(), true);
+    auto* list = child<QComboBox>(main(), "fldDrive");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(a && a->actionInterface());
+    QCOMPARE(a->role(), QAccessible::ComboBox);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("ドライブ"));
+    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("/"));
+    a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(list->view()->isVisible());
+    QVERIFY(a->state().expanded);
+    list->hidePopup();
+    QVERIFY(listed().isEmpty());
+    list->setCurrentIndex(1);
+    QCOMPARE(a->text(QAccessible::Value), m_dir->path() + QStringLiteral("/vol [USB]"));
+    QCOMPARE(listed(), QStringList{"top.js"});
 }
 
-namespace {
-// Runs the application's event loop as the program does, with quit on the last window
-// closed, until it quits by itself (0) or the guard ends it (99).
-int runUntilQuit(int guardMs = 10000)
+// The preview keeps the design's light grey, and so must keep dark text on it.
+void tst_frmMain::previewIsReadableInAnyTheme()
 {
-    QApplication::setQuitOnLastWindowClosed(true);
-    QTimer::singleShot(guardMs, qApp, [] { QCoreApplication::exit(99); });
-    const int rc = QApplication::exec();
-    QApplication::setQuitOnLastWindowClosed(false);
-    return rc;
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    for (const QPalette& theme : {before, darkPalette()}) {
+        QApplication::setPalette(theme);
+        m_bench->showMain();
+        auto* preview = child<QPlainTextEdit>(main(), "fldViewSrc");
+        preview->setPlainText(QStringLiteral("WScript.Echo \"日本語\""));
+        const QImage shot = preview->viewport()->grab().toImage();
+        const QColor grey(224, 224, 224);
+        QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), grey);
+        const QColor text = ink(shot, grey);
+        QVERIFY2(contrast(text, grey) >= 4.5, qPrintable(text.name()));
+    }
 }
-} // namespace
+
+void tst_frmMain::choices_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("commentMark");
+    QTest::addColumn<QString>("interpreter");
+    QTest::addColumn<QStringList>("checked"); // the menu entries with a check mark, the buttons selected
+    const QString vbs = box(0, "", "VBScriptを作成します"), js = box(0, "", "JavaScriptを作成します"),
+                  pls = box(0, "", "PerlScriptを作成します");
+    const QString wsc = box(64, "Quillet", "GUI版のWSCRIPT.EXEを使ってスクリプトを実行します"),
+                  csc = box(64, "Quillet", "スクリプトの実行にコンソール版のCSCRIPT.EXEを使います");
+    auto row = [](const char* name, const QStringList& steps, const QStringList& boxes, const QString& mark,
+                  const QString& host, const QStringList& checked) {
+        QTest::newRow(name) << steps << boxes << mark << host << checked;
+    };
+    row("nothing chosen yet", {}, {}, "", "", {"selVBS", "cWSC"});
+    row("JS button: box, mark, menu untouched", {"click:selJS"}, {js}, "// ", "", {"selJS", "cWSC"});
+    row("PerlScript from the menu", {"menu:mnuToolScrPLS"}, {pls}, "# ", "",
+        {"mnuToolScrPLS", "selPls", "cWSC"});
+    row("both hosts from the menu, the last one holds", {"menu:mnuToolIpriWSCR", "menu:mnuToolIpriCSCR"},
+        {wsc, csc}, "", "CSCRIPT.EXE", {"mnuToolIpriCSCR", "selVBS", "cCsc"});
+    row("menu JS, then VBS button: the mark stays on JS", {"menu:mnuToolScrJS", "click:selVBS"}, {js, vbs},
+        "' ", "", {"mnuToolScrJS", "selVBS", "cWSC"});
+    row("the rows shown selected at start can be made effective", {"click:selVBS", "click:cWSC"}, {vbs, wsc},
+        "' ", "WSCRIPT.EXE", {"selVBS", "cWSC"});
+    row("the same menu entry twice confirms twice and keeps its mark",
+        {"menu:mnuToolScrJS", "menu:mnuToolScrJS"}, {js, js}, "// ", "", {"mnuToolScrJS", "selJS", "cWSC"});
+    row("menu marks move within a submenu only",
+        {"menu:mnuToolScrJS", "menu:mnuToolIpriCSCR", "menu:mnuToolScrVBS"}, {js, csc, vbs}, "' ",
+        "CSCRIPT.EXE", {"mnuToolIpriCSCR", "mnuToolScrVBS", "selVBS", "cCsc"});
+    row("arrow key within the kind group", {"key:selVBS:Right"}, {pls}, "# ", "", {"selPls", "cWSC"});
+    row("screen reader's Toggle on JS: box and mark, once", {"toggle:selJS"}, {js}, "// ", "",
+        {"selJS", "cWSC"});
+    row("screen reader's Press on CSCRIPT.EXE", {"press:cCsc"}, {csc}, "", "CSCRIPT.EXE", {"selVBS", "cCsc"});
+    row("Toggle on the selected VBS changes nothing", {"toggle:selVBS"}, {}, "", "", {"selVBS", "cWSC"});
+    row("UI automation selects Perl, then WSCRIPT.EXE is confirmed", {"set:selPls", "set:cCsc", "click:cWSC"},
+        {pls, csc, wsc}, "# ", "WSCRIPT.EXE", {"selPls", "cWSC"});
+}
+
+void tst_frmMain::choices()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, commentMark);
+    QFETCH(QString, interpreter);
+    QFETCH(QStringList, checked);
+    perform(main(), steps);
+    QCOMPARE(m_f.dialogs.described(), boxes);
+    QCOMPARE(m_bench->workbench.commentMark(), commentMark);
+    QCOMPARE(m_bench->workbench.interpreter(), interpreter);
+    QStringList shown;
+    for (const char* e : {"mnuToolIpriCSCR", "mnuToolIpriWSCR", "mnuToolScrJS", "mnuToolScrPLS",
+                          "mnuToolScrVBS", "selJS", "selVBS", "selPls", "cWSC", "cCsc"})
+        if (child<QObject>(main(), e)->property("checked").toBool())
+            shown.append(e);
+    QCOMPARE(shown, checked);
+    QVERIFY(m_f.launcher.lines.isEmpty());
+}
+
+// Each button and menu entry starts its own action, with the kind of the selected option
+// button; the new script appears in the file list.
+void tst_frmMain::actions_data()
+{
+    QTest::addColumn<Action>("c");
+    const QString run =
+        input("スクリプトファイルの実行", "コマンドラインのオプションを指定してください", "No CommLine");
+    const QString runMenu = input("WSHﾌｧｲﾙの実行", "ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください", "No CommLine");
+    const QString encode =
+        input("スクリプトのエンコード", "コマンドラインのオプションを指定してください", "/f \"%1/a.vbs%2\"");
+    const QString newFile =
+        input("新規作成", "新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+    const QString newMenu =
+        input("新規作成", "新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+    const QString ask = box(4, "ﾌｧｲﾙの編集", "ﾌｧｲﾙが選択されていません。\r\n新規ﾌｧｲﾙを作成しますか");
+    auto row = [](const char* name, const Action& c) { QTest::newRow(name) << c; };
+    row("実 行", Action("a.vbs", {"click:btnRun"}, {}, {run}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"}));
+    row("実行(&R): the menu's own wording",
+        Action("a.vbs", {"menu:mnuFileRun"}, {}, {runMenu}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"}));
+    row("エンコード right after start: .VBE",
+        Action("a.vbs", {"click:btnEncode"}, {}, {encode.arg("%1", ".VBE")},
+               {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.VBE\""}, {"a.vbs"}));
+    row("エンコード(&E) with JS selected: .JSE",
+        Action("a.vbs", {"click:selJS", "menu:mnuFileEncode"}, {}, {encode.arg("%1", ".JSE")},
+               {"1|\"/opt/enc\" \"%1/a.vbs\" /f \"%1/a.vbs.JSE\""}, {"a.vbs"}));
+    row("新規作成 in the shown folder, listed at once",
+        Action("", {"click:selJS", "click:btnNew"}, {}, {newFile}, {"1|notepad.exe %1/NewFile.js"},
+               {"NewFile.js"}));
+    row("新規作成(&N): the menu's own wording", Action("", {"click:selPls", "menu:mnuFileNew"}, {}, {newMenu},
+                                                       {"1|notepad.exe %1/NewFile.pls"}, {"NewFile.pls"}));
+    row("the kind of the selected button, not of the menu's mark",
+        Action("", {"menu:mnuToolScrJS", "click:selVBS", "click:btnNew"}, {}, {newFile},
+               {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"}));
+    row("編 集", Action("a.vbs", {"click:btnEdit"}, {}, {}, {"1|notepad.exe %1/a.vbs"}, {"a.vbs"}));
+    row("編 集 with nothing chosen, Yes: the button's New",
+        Action("", {"click:selVBS", "click:btnEdit"}, {MsgResult::Ok, MsgResult::Yes}, {ask, newFile},
+               {"1|notepad.exe %1/NewFile.vbs"}, {"NewFile.vbs"}));
+    row("開く(&O) with nothing chosen",
+        Action("", {"menu:mnuFileOpen"}, {}, {}, {"1|notepad.exe ﾌｧｲﾙが選択されていません"}, {}));
+}
+
+void tst_frmMain::actions()
+{
+    QFETCH(Action, c);
+    const QString folder = m_dir->path();
+    m_f.settings.setOption(QStringLiteral("Encoder"), QStringLiteral("/opt/enc"));
+    if (!c.chosen.isEmpty()) {
+        QVERIFY(writeFile(folder + u'/' + c.chosen, "MsgBox 1\r\n"));
+        m_bench->showMain(); // lists the new file
+        main()->selectScript(c.chosen);
+    }
+    m_f.dialogs.inputAnswers = {FakeDialogs::AcceptDefault};
+    m_f.dialogs.msgAnswers = c.answers;
+    perform(main(), c.steps);
+    QStringList shown = m_f.dialogs.described();
+    // The option buttons' own boxes are asserted elsewhere.
+    shown.removeIf([](const QString& b) {
+        return b.startsWith(QStringLiteral("MsgBox|0||")) || b.endsWith(QStringLiteral("を使います"));
+    });
+    for (QString& b : c.boxes)
+        b.replace(QStringLiteral("%1"), folder);
+    for (QString& l : c.launched)
+        l.replace(QStringLiteral("%1"), folder);
+    QCOMPARE(shown, c.boxes);
+    QCOMPARE(m_f.launcher.lines, c.launched);
+    QCOMPARE(listed(), c.listed);
+}
+
+// A busy cursor from the click until the host's process is up or gone; the status bar is
+// the main window's own and says what it said.
+void tst_frmMain::runShowsThatItIsStarting()
+{
+    QProcess slow; // a host whose process never gets going
+    slow.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(slow.waitForStarted());
+    m_f.launcher.result.pid = slow.processId();
+    m_bench->workbench.selectFile(QStringLiteral("/s/a.vbs"));
+    m_f.dialogs.inputAnswers = {QStringLiteral("No CommLine")};
+    perform(main(), {"click:btnRun"});
+    QCOMPARE(m_f.launcher.lines, QStringList{"1|WSCRIPT.EXE \"/s/a.vbs\""});
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QTest::qWait(300);
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(status(), RunHint);
+    slow.kill();
+    slow.waitForFinished();
+    QTRY_VERIFY(!QGuiApplication::overrideCursor());
+}
 
 void tst_frmMain::exitKeepsOtherWindowsAlive_data()
 {
     QTest::addColumn<QString>("open");  // what opens the other window
     QTest::addColumn<QString>("title"); // its title
     QTest::addColumn<bool>("byMenu");   // 終了(&X), else the title bar's close
-    for (bool byMenu : {true, false}) {
-        const char* how = byMenu ? "exit" : "title bar";
-        QTest::addRow("options dialog, %s", how) << "btnOption"
-                                                 << "ｵﾌﾟｼｮﾝ設定" << byMenu;
-        QTest::addRow("About box, %s", how) << "mnuHelpAbout"
-                                            << "ﾊﾞｰｼﾞｮﾝ情報" << byMenu;
-        QTest::addRow("editor, %s", how) << "btnEdit"
-                                         << "スクリプトの編集" << byMenu;
-    }
+    QTest::newRow("options dialog, exit")
+        << QStringLiteral("click:btnOption") << QStringLiteral("ｵﾌﾟｼｮﾝ設定") << true;
+    QTest::newRow("options from the menu, title bar")
+        << QStringLiteral("menu:mnuToolOption") << QStringLiteral("ｵﾌﾟｼｮﾝ設定") << false;
+    QTest::newRow("About box, title bar")
+        << QStringLiteral("menu:mnuHelpAbout") << QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報") << false;
+    QTest::newRow("editor, exit") << QStringLiteral("click:btnEdit") << QStringLiteral("スクリプトの編集")
+                                  << true;
 }
 
 // The real windows: each stays open with what was typed into it, and the program ends
@@ -596,35 +543,29 @@ void tst_frmMain::exitKeepsOtherWindowsAlive()
     QFETCH(QString, open);
     QFETCH(QString, title);
     QFETCH(bool, byMenu);
-    delete m_main;
-    m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), QStringLiteral("System"));
-    m_main = newMain();
-    showMain();
+    m_f.settings.setOption(QStringLiteral("Editor"), QStringLiteral("System"));
+    m_bench->showMain();
     m_bench->workbench.selectFile(QStringLiteral("/nonexistent/a.vbs"));
-    if (auto* button = child<QAbstractButton>(qPrintable(open)))
-        button->click();
-    else
-        child<QAction>(qPrintable(open))->trigger();
+    perform(main(), {open});
     QWidget* other = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == title && w->isVisible())
-            other = w;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->windowTitle() == title && t->isVisible())
+            other = t;
     QVERIFY(other);
     auto* field = other->findChild<QLineEdit*>();
     if (field)
         field->setText(QStringLiteral("入力した名前"));
     QPointer<QWidget> window = other;
-    QPointer<frmMain> main = m_main;
-    m_main = nullptr;
+    QPointer<frmMain> closing = main();
     bool aliveAfterExit = false;
-    QTimer::singleShot(0, main, [main, byMenu] {
+    QTimer::singleShot(0, closing, [closing, byMenu] {
         if (byMenu)
-            main->findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger();
+            child<QAction>(closing, "mnuFileExit")->trigger();
         else
-            main->close();
+            closing->close();
     });
     QTimer::singleShot(300, qApp, [&] {
-        aliveAfterExit = main.isNull() && window && window->isVisible() &&
+        aliveAfterExit = closing.isNull() && window && window->isVisible() &&
                          (!field || field->text() == QStringLiteral("入力した名前"));
         // The editor's file was never read: closing it asks nothing of what was not typed.
         if (window)
@@ -632,16 +573,6 @@ void tst_frmMain::exitKeepsOtherWindowsAlive()
     });
     QCOMPARE(runUntilQuit(), 0);
     QVERIFY(aliveAfterExit);
-}
-
-void tst_frmMain::titleBarCloseEndsTheProgram()
-{
-    showMain();
-    QPointer<frmMain> main = m_main;
-    m_main = nullptr;
-    QTimer::singleShot(0, main, [main] { main->close(); });
-    QCOMPARE(runUntilQuit(), 0);
-    QTRY_VERIFY(main.isNull());
 }
 
 int main(int argc, char* argv[])

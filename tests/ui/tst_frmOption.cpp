@@ -1,44 +1,33 @@
-#include "FakePrograms.h"
-#include "Fakes.h"
 #include "FileSettingsArea.h"
 #include "TestBench.h"
+#include "TestFiles.h"
 #include "frmOption.h"
-#include "frmOptionTexts.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
-
-namespace T = frmOptionText;
 
 // The options dialog's sequences: what it reads, what it writes in which order, and every
 // box on the way.
 class tst_frmOption : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void firstStartShowsTheDialogsDefaults();
-    void tabOrderAndNames();
+    void init() { m_fakes = {}; }
+    void cleanup() { delete m_dlg; }
+    void firstStart();
     void registering_data();
     void registering();
-    void browseButtonsShareOneFileDialog();
-    void fileDialogStartsWhereTheProgramIs_data();
-    void fileDialogStartsWhereTheProgramIs();
-    void helpAndCancel();
-    void oneDialogBroughtForward();
+    void fileDialog_data();
+    void fileDialog();
     void nextStartReadsWhatWasRegistered();
 
 private:
-    void make();
-    QLineEdit* field(const char* name) { return m_dlg->findChild<QLineEdit*>(QLatin1String(name)); }
-    QAbstractButton* button(const char* name)
+    void make(const Services& s)
     {
-        return m_dlg->findChild<QAbstractButton*>(QLatin1String(name));
+        m_dlg = new frmOption(s);
+        m_dlg->show();
     }
+    QLineEdit* field(const QString& name) { return m_dlg->findChild<QLineEdit*>(name); }
     QStringList fields()
     {
         return {field("fldUserName")->text(), field("fldEditor")->text(), field("fldBrowser")->text(),
@@ -49,46 +38,22 @@ private:
 };
 
 namespace {
-QString box(const QString& text)
-{
-    return box(0, {}, text);
-}
-QString stored(const MemorySettings& s, const char* key)
-{
-    return s.values.value(QStringLiteral("Quillet/Option/") + QLatin1String(key), QStringLiteral("<none>"));
-}
+const QString User = QStringLiteral("No User Name Setting"), Browser = QStringLiteral("No Browser Setting"),
+              Encoder = QStringLiteral("No Encoder Path");
+const QString Thanks = box(0, "",
+                           "ﾕｰｻﾞｰの登録が行われました\r\nご使用いただきありがとうございます\r\n\r\n"
+                           "登録した情報を有効にするには\r\n一度Quilletを終了させて再起動してください");
 } // namespace
 
-void tst_frmOption::init()
+// A first start: the defaults, the tab order and names, Enter, help and cancel.
+void tst_frmOption::firstStart()
 {
-    m_fakes = {};
-}
-
-void tst_frmOption::cleanup()
-{
-    delete m_dlg;
-}
-
-void tst_frmOption::make()
-{
-    m_dlg = new frmOption(m_fakes.services());
-    m_dlg->show();
-}
-
-void tst_frmOption::firstStartShowsTheDialogsDefaults()
-{
-    make();
+    make(m_fakes.services());
     QCOMPARE(m_fakes.settings.log,
              (QStringList{"read Editor", "read UserName", "read Browser", "read Encoder"}));
-    QCOMPARE(fields(),
-             (QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder}));
+    QCOMPARE(fields(), (QStringList{User, "notepad.exe", Browser, Encoder}));
     QVERIFY(!m_dlg->isModal());
-    QCOMPARE(m_dlg->windowTitle(), T::Caption);
-}
-
-void tst_frmOption::tabOrderAndNames()
-{
-    make();
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ設定"));
     QStringList order;
     QWidget* w = field("fldUserName");
     for (int i = 0; i < 11; ++i) {
@@ -102,140 +67,142 @@ void tst_frmOption::tabOrderAndNames()
                           "btnToroku=登 録", "btnCancel=ｷｬﾝｾﾙ", "btnHelp=ﾍﾙﾌﾟ", "cbNaizo=内蔵エディタを使う",
                           "fldBrowser=ブラウザ", "btnBrowse2=ブラウザを選ぶ...",
                           "btnEncoder=エンコーダを選ぶ...", "fldEncoder=エンコーダ"}));
-}
-
-void tst_frmOption::registering_data()
-{
-    QTest::addColumn<QString>("storedEditor"); // empty: nothing stored
-    QTest::addColumn<QStringList>("steps");    // "tick", "type:text" into the editor field, "untick"
-    QTest::addColumn<QStringList>("failKeys");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("written"); // UserName, Editor, Browser, Encoder as stored after
-    QTest::addColumn<bool>("closed");
-    const QStringList defaults{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, T::DefaultEncoder};
-    QTest::newRow("fresh: the defaults become real values")
-        << QString() << QStringList{} << QStringList{} << QStringList{box(T::Thanks)} << defaults << true;
-    QTest::newRow("ticked: System, whatever the field says afterwards")
-        << QString() << QStringList{"tick", "type:vim"} << QStringList{} << QStringList{box(T::Thanks)}
-        << QStringList{T::DefaultUserName, "System", T::DefaultBrowser, T::DefaultEncoder} << true;
-    QTest::newRow("stored System shows unticked and is stored again")
-        << "System" << QStringList{} << QStringList{} << QStringList{box(T::Thanks)}
-        << QStringList{T::DefaultUserName, "System", T::DefaultBrowser, T::DefaultEncoder} << true;
-    QTest::newRow("unticking empties the field: the warning, then on")
-        << QString() << QStringList{"tick", "untick"} << QStringList{}
-        << QStringList{box(T::NoEditor), box(T::Thanks)}
-        << QStringList{T::DefaultUserName, "", T::DefaultBrowser, T::DefaultEncoder} << true;
-    QTest::newRow("the Editor write fails: UserName written, the rest not, still open")
-        << QString() << QStringList{"type:kate"} << QStringList{"Editor"} << QStringList{box(T::EditorFailed)}
-        << QStringList{T::DefaultUserName, "<none>", "<none>", "<none>"} << false;
-    QTest::newRow("the Encoder write fails last")
-        << QString() << QStringList{} << QStringList{"Encoder"} << QStringList{box(T::EncoderFailed)}
-        << QStringList{T::DefaultUserName, "notepad.exe", T::DefaultBrowser, "<none>"} << false;
-    QTest::newRow("the first write fails")
-        << QString() << QStringList{} << QStringList{"UserName"} << QStringList{box(T::UserNameFailed)}
-        << QStringList{"<none>", "<none>", "<none>", "<none>"} << false;
-}
-
-void tst_frmOption::registering()
-{
-    QFETCH(QString, storedEditor);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, failKeys);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, written);
-    QFETCH(bool, closed);
-    if (!storedEditor.isEmpty())
-        m_fakes.settings.values.insert(QStringLiteral("Quillet/Option/Editor"), storedEditor);
-    make();
-    QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("cbNaizo"))->isChecked());
-    for (const QString& step : steps) {
-        if (step == QStringLiteral("tick") || step == QStringLiteral("untick"))
-            QTest::mouseClick(button("cbNaizo"), Qt::LeftButton);
-        else
-            field("fldEditor")->setText(step.mid(5));
-    }
-    m_fakes.settings.failKeys = failKeys;
-    const QStringList shown = fields();
-    QTest::mouseClick(button("btnToroku"), Qt::LeftButton);
-    QCOMPARE(m_fakes.dialogs.described(), boxes);
-    QCOMPARE((QStringList{stored(m_fakes.settings, "UserName"), stored(m_fakes.settings, "Editor"),
-                          stored(m_fakes.settings, "Browser"), stored(m_fakes.settings, "Encoder")}),
-             written);
-    QTRY_COMPARE(m_dlg.isNull(), closed);
-    if (!closed)
-        QCOMPARE(fields(), shown);
-}
-
-void tst_frmOption::browseButtonsShareOneFileDialog()
-{
-    make();
-    m_fakes.dialogs.fileAnswers = {"/usr/bin/gedit", "/usr/bin/firefox", "", "/opt/enc/screnc.exe"};
-    for (const char* b : {"btnBrowse", "btnBrowse2", "btnEncoder", "btnEncoder"})
-        QTest::mouseClick(button(b), Qt::LeftButton);
-    QCOMPARE(fields(),
-             (QStringList{T::DefaultUserName, "/usr/bin/gedit", "/usr/bin/firefox", "/opt/enc/screnc.exe"}));
-    for (const FakeDialogs::Call& c : m_fakes.dialogs.calls) {
-        QCOMPARE(c.title, T::PickTitle);
-        QCOMPARE(c.text, T::PickFilter);
-    }
-    QCOMPARE(m_fakes.dialogs.calls.size(), 4);
-}
-
-// The encoder's "..." opens on quillet-encode until the field names a program's folder; the
-// other buttons start where their field points, or wherever the dialog likes.
-void tst_frmOption::fileDialogStartsWhereTheProgramIs_data()
-{
-    QTest::addColumn<QString>("which");
-    QTest::addColumn<QString>("text"); // in the button's field
-    QTest::addColumn<bool>("encoderOnPath");
-    QTest::addColumn<QString>("start"); // %1: the folder on PATH that holds quillet-encode
-    QTest::newRow("encoder, fresh installation")
-        << "btnEncoder" << T::DefaultEncoder << true << "%1/quillet-encode";
-    QTest::newRow("encoder, set by its bare name") << "btnEncoder"
-                                                   << "quillet-encode" << true << "%1/quillet-encode";
-    QTest::newRow("encoder, a path that is set") << "btnEncoder"
-                                                 << "/usr/bin/screnc" << true << "/usr/bin";
-    QTest::newRow("encoder, none on this system") << "btnEncoder" << T::DefaultEncoder << false << "";
-    QTest::newRow("editor: no fallback") << "btnBrowse"
-                                         << "notepad.exe" << true << "";
-}
-
-void tst_frmOption::fileDialogStartsWhereTheProgramIs()
-{
-    QFETCH(QString, which);
-    QFETCH(QString, text);
-    QFETCH(bool, encoderOnPath);
-    QFETCH(QString, start);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    if (encoderOnPath)
-        QVERIFY(!FakePrograms::install(dir.path(), QStringLiteral("quillet-encode")).isEmpty());
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", dir.path().toUtf8());
-    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
-    make();
-    field(which == QStringLiteral("btnEncoder") ? "fldEncoder" : "fldEditor")->setText(text);
-    QTest::mouseClick(button(qPrintable(which)), Qt::LeftButton);
-    QCOMPARE(m_fakes.dialogs.calls.size(), 1);
-    QCOMPARE(m_fakes.dialogs.calls[0].def, start.arg(dir.path()));
-}
-
-void tst_frmOption::helpAndCancel()
-{
-    make();
     field("fldUserName")->setText(QStringLiteral("変えた"));
-    QTest::mouseClick(button("btnHelp"), Qt::LeftButton);
-    QCOMPARE(m_fakes.dialogs.described(), QStringList{box(T::HelpText)});
-    QTest::mouseClick(button("btnCancel"), Qt::LeftButton);
+    // Enter in a field neither picks a program nor registers.
+    field("fldUserName")->setFocus();
+    QTest::keyClick(field("fldUserName"), Qt::Key_Return);
+    QVERIFY(m_fakes.dialogs.calls.isEmpty());
+    perform(m_dlg, {"click:btnHelp"});
+    QCOMPARE(m_fakes.dialogs.described(), QStringList{box(0, "", "ﾕｰｻﾞｰ名と編集用ｴﾃﾞｨﾀの設定をします")});
+    perform(m_dlg, {"click:btnCancel"});
     QTRY_VERIFY(m_dlg.isNull());
     QVERIFY(m_fakes.settings.values.isEmpty());
 }
 
-void tst_frmOption::oneDialogBroughtForward()
+void tst_frmOption::registering_data()
 {
-    TestBench bench(m_fakes);
-    auto* main = new frmMain(bench.workbench);
-    main->show();
+    QTest::addColumn<QStringList>("steps"); // "stored:" Editor, then "tick", "untick", "type:" into its field
+    QTest::addColumn<QString>("failKey");
+    QTest::addColumn<QString>("box");         // before the thanks, or in place of them on a failure
+    QTest::addColumn<QStringList>("written"); // UserName, Editor, Browser, Encoder as stored after
+    const QStringList none;
+    const QString no = QStringLiteral("<none>"), ok, notepad = QStringLiteral("notepad.exe");
+    QTest::newRow("fresh: the defaults become real values")
+        << none << ok << ok << QStringList{User, notepad, Browser, Encoder};
+    QTest::newRow("ticked: System, whatever the field says afterwards")
+        << QStringList{"tick", "type:vim"} << ok << ok << QStringList{User, "System", Browser, Encoder};
+    QTest::newRow("stored System shows unticked and is stored again")
+        << QStringList{"stored:System"} << ok << ok << QStringList{User, "System", Browser, Encoder};
+    QTest::newRow("unticking empties the field: the warning, then on")
+        << QStringList{"tick", "untick"} << ok << "ｴﾃﾞｨﾀの設定ができていません"
+        << QStringList{User, "", Browser, Encoder};
+    QTest::newRow("the first write fails")
+        << none << QString("UserName") << "ﾕｰｻﾞｰ名の登録ができません" << QStringList{no, no, no, no};
+    QTest::newRow("the Editor write fails: UserName written, the rest not")
+        << QStringList{"type:kate"} << QString("Editor") << "ｴﾃﾞｨﾀの登録ができません"
+        << QStringList{User, no, no, no};
+    QTest::newRow("the Browser write fails")
+        << none << QString("Browser") << "ﾌﾞﾗｳｻﾞの登録ができません" << QStringList{User, notepad, no, no};
+    QTest::newRow("the Encoder write fails last")
+        << none << QString("Encoder") << "エンコーダの登録ができません"
+        << QStringList{User, notepad, Browser, no};
+}
+
+void tst_frmOption::registering()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, failKey);
+    QFETCH(QString, box);
+    QFETCH(QStringList, written);
+    if (steps.value(0).startsWith(QStringLiteral("stored:")))
+        m_fakes.settings.setOption("Editor", steps.takeFirst().mid(7));
+    make(m_fakes.services());
+    QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("cbNaizo"))->isChecked());
+    for (const QString& step : steps) {
+        if (step.endsWith(QStringLiteral("tick")))
+            perform(m_dlg, {"click:cbNaizo"});
+        else
+            field("fldEditor")->setText(step.mid(5));
+    }
+    m_fakes.settings.failKeys = QStringList{failKey};
+    const QStringList shown = fields();
+    perform(m_dlg, {"click:btnToroku"});
+    QStringList boxes;
+    if (!box.isEmpty())
+        boxes << ::box(0, "", box);
+    if (failKey.isEmpty())
+        boxes << Thanks;
+    QCOMPARE(m_fakes.dialogs.described(), boxes);
+    const MemorySettings& s = m_fakes.settings;
+    QCOMPARE(
+        (QStringList{s.option("UserName"), s.option("Editor"), s.option("Browser"), s.option("Encoder")}),
+        written);
+    QTRY_COMPARE(m_dlg.isNull(), failKey.isEmpty());
+    if (!failKey.isEmpty())
+        QCOMPARE(fields(), shown);
+}
+
+// Each "..." offers programs; the encoder's opens on quillet-encode until its field names a
+// program's folder, the others where their field points, or wherever the dialog likes.
+void tst_frmOption::fileDialog_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("text"); // in its field
+    QTest::addColumn<bool>("encoderOnPath");
+    QTest::addColumn<QString>("start");  // <dir>: the folder on PATH that holds quillet-encode
+    QTest::addColumn<QString>("chosen"); // empty: cancelled, the field keeps its text
+    const QString enc = QStringLiteral("btnEncoder"), own = QStringLiteral("<dir>/quillet-encode"), no;
+    QTest::newRow("encoder, fresh installation") << enc << Encoder << true << own << "/opt/enc/screnc.exe";
+    QTest::newRow("encoder, a path that is set") << enc << "/usr/bin/screnc" << true << "/usr/bin" << no;
+    QTest::newRow("encoder, none on this system") << enc << Encoder << false << no << no;
+    QTest::newRow("editor: no fallback")
+        << QString("btnBrowse") << "notepad.exe" << true << no << "/usr/bin/gedit";
+    QTest::newRow("browser") << QString("btnBrowse2") << "/usr/bin/firefox" << true << "/usr/bin"
+                             << "/usr/bin/chromium";
+}
+
+void tst_frmOption::fileDialog()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, text);
+    QFETCH(bool, encoderOnPath);
+    QFETCH(QString, start);
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    if (encoderOnPath)
+        QVERIFY(!FakePrograms::install(dir.path(), QStringLiteral("quillet-encode")).isEmpty());
+    SearchPath path({dir.path()});
+    make(m_fakes.services());
+    const QHash<QString, QString> fieldOf{
+        {"btnBrowse", "fldEditor"}, {"btnBrowse2", "fldBrowser"}, {"btnEncoder", "fldEncoder"}};
+    field(fieldOf[button])->setText(text);
+    m_fakes.dialogs.fileAnswers = QStringList{chosen};
+    perform(m_dlg, {"click:" + button});
+    QCOMPARE(m_fakes.dialogs.described(),
+             QStringList{input("ｴﾃﾞｨﾀの設定", "ｴﾃﾞｨﾀ(*.EXE);;すべてのファイル (*)",
+                               start.replace("<dir>", dir.path()))});
+    QCOMPARE(field(fieldOf[button])->text(), chosen.isEmpty() ? text : chosen);
+}
+
+// Through the real settings file: what "登 録" stored is what the next start reads, and the
+// main window brings its one dialog forward.
+void tst_frmOption::nextStartReadsWhatWasRegistered()
+{
+    QTemporaryDir dir;
+    FileSettingsArea file(dir.path());
+    const Services real = m_fakes.services(nullptr, &file);
+    make(real);
+    perform(m_dlg, {"click:cbNaizo"});
+    field("fldUserName")->setText(QStringLiteral("山田 太郎"));
+    perform(m_dlg, {"click:btnToroku"});
+    QDir::setCurrent(dir.path());
+    TestBench bench(real);
+    frmMain* main = bench.showMain();
+    QCOMPARE(bench.workbench.editorPath(), QStringLiteral("System"));
+    QCOMPARE(bench.workbench.userName(), QStringLiteral("山田 太郎"));
+    bench.workbench.selectFile(dir.path() + QStringLiteral("/a.vbs"));
+    perform(main, {"click:btnEdit", "click:btnOption"});
+    QVERIFY(bench.editor.window());
     auto dialogs = [] {
         QList<frmOption*> out;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -243,39 +210,13 @@ void tst_frmOption::oneDialogBroughtForward()
                 out << d;
         return out;
     };
-    QTest::mouseClick(main->findChild<QAbstractButton*>(QStringLiteral("btnOption")), Qt::LeftButton);
     QCOMPARE(dialogs().size(), 1);
-    frmOption* first = dialogs().front();
-    first->findChild<QLineEdit*>(QStringLiteral("fldUserName"))->setText(QStringLiteral("途中"));
-    main->findChild<QAction*>(QStringLiteral("mnuToolOption"))->trigger();
-    QCOMPARE(dialogs(), QList<frmOption*>{first});
-    QCOMPARE(first->findChild<QLineEdit*>(QStringLiteral("fldUserName"))->text(), QStringLiteral("途中"));
-    delete main;
-    delete first;
-}
-
-// Through the real settings file: what "登 録" stored is what the next start reads.
-void tst_frmOption::nextStartReadsWhatWasRegistered()
-{
-    QTemporaryDir dir;
-    FileSettingsArea file(dir.path());
-    Services s = m_fakes.services();
-    Services real{s.dialogs, s.launcher, file, s.clock, s.drives, s.registry};
-    m_dlg = new frmOption(real);
-    m_dlg->show();
-    QTest::mouseClick(button("cbNaizo"), Qt::LeftButton);
-    field("fldUserName")->setText(QStringLiteral("山田 太郎"));
-    QTest::mouseClick(button("btnToroku"), Qt::LeftButton);
-
-    QDir::setCurrent(dir.path());
-    TestBench bench(real, m_fakes.printing);
-    auto* main = new frmMain(bench.workbench);
-    QCOMPARE(bench.workbench.editorPath(), QStringLiteral("System"));
-    QCOMPARE(bench.workbench.userName(), QStringLiteral("山田 太郎"));
-    bench.workbench.selectFile(dir.path() + QStringLiteral("/a.vbs"));
-    QTest::mouseClick(main->findChild<QAbstractButton*>(QStringLiteral("btnEdit")), Qt::LeftButton);
-    QVERIFY(bench.editor.window());
-    delete main;
+    m_dlg = dialogs().front();
+    QCOMPARE(fields(), (QStringList{"山田 太郎", "System", Browser, Encoder}));
+    field("fldUserName")->setText(QStringLiteral("途中"));
+    perform(main, {"menu:mnuToolOption"});
+    QCOMPARE(dialogs(), QList<frmOption*>{m_dlg});
+    QCOMPARE(field("fldUserName")->text(), QStringLiteral("途中"));
 }
 
 QTEST_MAIN(tst_frmOption)
