@@ -303,7 +303,18 @@ qsizetype chunkEnd(QByteArrayView bytes, TextEncoding encoding, qsizetype from, 
     if (encoding == TextEncoding::Cp932) {
         while (cut > at && uchar(bytes[cut - 1]) >= 0x40)
             --cut;
-        return cut > at ? cut : limit;
+        if (cut > at)
+            return cut;
+        // A long run of pairs: count them from the piece's start, itself a boundary.
+        qsizetype i = from;
+        while (i < limit) {
+            const uchar c = uchar(bytes[i]);
+            const qsizetype width = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+            if (i + width > limit)
+                break;
+            i += width;
+        }
+        return i > from ? i : qMin(from + 2, size);
     }
     while (cut > at && (uchar(bytes[cut]) & 0xC0) == 0x80) // not before a UTF-8 continuation byte
         --cut;

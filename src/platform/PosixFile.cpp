@@ -58,6 +58,8 @@ QString reason(int error)
         return QStringLiteral("ファイルが使用中です。");
     case EXDEV:
         return QStringLiteral("別のファイルシステムにあります。");
+    case ENOEXEC:
+        return QStringLiteral("実行できる形式のファイルではありません。");
     default:
         return QStringLiteral("システムエラー %1 が起きました。").arg(error);
     }

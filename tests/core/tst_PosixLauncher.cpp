@@ -187,7 +187,7 @@ void tst_PosixLauncher::refusals_data()
     };
     row("blank", " ", "bin", "コマンドラインが空です。");
     row("unknown program", "no-such-program-q7 a", "bin", "プログラムが見つかりません。");
-    row("not executable", "/etc/hostname", "bin", "システムエラー 8 が起きました。");
+    row("not executable", "/etc/hostname", "bin", "実行できる形式のファイルではありません。");
     row("a folder", "/tmp", "bin", "プログラムが見つかりません。");
     // An empty editor setting: the script is a file to open, never a program to run.
     row("a line that starts with a blank", " %1/ran.pls", "bin", "プログラム名がありません。");
