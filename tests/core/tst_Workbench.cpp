@@ -46,18 +46,11 @@ private:
 namespace {
 
 const QString D = FakeDialogs::AcceptDefault;
-const QString RunBox =
-    input("スクリプトファイルの実行", "コマンドラインのオプションを指定してください", "No CommLine");
-const QString RunMenuBox = input("WSHﾌｧｲﾙの実行", "ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください", "No CommLine");
-const QString NewBox =
-    input("新規作成", "新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
-const QString NewMenuBox =
-    input("新規作成", "新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+const QString RunBox = MainBoxes::run();
+const QString RunMenuBox = MainBoxes::runMenu();
+const QString NewBox = MainBoxes::newScript();
+const QString NewMenuBox = MainBoxes::newScriptMenu();
 const QString Exists = box(51, "Quillet", "同名のファイルが存在します。上書きしますか");
-QString encodeBox(const QString& offered)
-{
-    return input("スクリプトのエンコード", "コマンドラインのオプションを指定してください", offered);
-}
 QString notStarted(const QString& program, const QString& reason)
 {
     return box(16, "Quillet", "プログラムを起動できませんでした。\r\n" + program + "\r\n" + reason);
@@ -222,14 +215,14 @@ void tst_Workbench::encode_data()
     row("no encoder set: silent, even with no file", Encode("", "VBS", "", "", {}, {}));
     row("no file", Encode(enc, "VBS", "", "", {noFile("エンコード")}, {}));
     row("VBScript, default accepted: .VBE after the whole name",
-        Encode(enc, "VBS", "/s/a.js", D, {encodeBox("/f \"/s/a.js.VBE\"")},
+        Encode(enc, "VBS", "/s/a.js", D, {MainBoxes::encode("/f \"/s/a.js.VBE\"")},
                {"1|\"/opt/enc/screnc.exe\" \"/s/a.js\" /f \"/s/a.js.VBE\""}));
-    row("JavaScript: .JSE", Encode(enc, "JS", "/s/a.js", D, {encodeBox("/f \"/s/a.js.JSE\"")},
+    row("JavaScript: .JSE", Encode(enc, "JS", "/s/a.js", D, {MainBoxes::encode("/f \"/s/a.js.JSE\"")},
                                    {"1|\"/opt/enc/screnc.exe\" \"/s/a.js\" /f \"/s/a.js.JSE\""}));
     row("PerlScript: .PLE, a folder with a blank",
-        Encode(enc, "Perl", "/s/my dir/b.pls", D, {encodeBox("/f \"/s/my dir/b.pls.PLE\"")},
+        Encode(enc, "Perl", "/s/my dir/b.pls", D, {MainBoxes::encode("/f \"/s/my dir/b.pls.PLE\"")},
                {"1|\"/opt/enc/screnc.exe\" \"/s/my dir/b.pls\" /f \"/s/my dir/b.pls.PLE\""}));
-    const QStringList offered{encodeBox("/f \"/s/a.vbs.VBE\"")};
+    const QStringList offered{MainBoxes::encode("/f \"/s/a.vbs.VBE\"")};
     row("No CommLine: the source alone", Encode(enc, "VBS", "/s/a.vbs", "No CommLine", offered, {line}));
     row("a typed answer", Encode(enc, "VBS", "/s/a.vbs", "/e vbs", offered, {line + " /e vbs"}));
     row("cancel", Encode(enc, "VBS", "/s/a.vbs", "", offered, {}));

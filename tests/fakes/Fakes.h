@@ -32,6 +32,30 @@ inline QString input(const QString& title, const QString& prompt, const QString&
     return QStringList{QStringLiteral("InputBox"), title, prompt, def}.join(u'|');
 }
 
+// The main window's input boxes, as the user reads them.
+namespace MainBoxes {
+inline QString run()
+{
+    return input("スクリプトファイルの実行", "コマンドラインのオプションを指定してください", "No CommLine");
+}
+inline QString runMenu()
+{
+    return input("WSHﾌｧｲﾙの実行", "ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください", "No CommLine");
+}
+inline QString encode(const QString& offered)
+{
+    return input("スクリプトのエンコード", "コマンドラインのオプションを指定してください", offered);
+}
+inline QString newScript()
+{
+    return input("新規作成", "新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+}
+inline QString newScriptMenu()
+{
+    return input("新規作成", "新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+}
+} // namespace MainBoxes
+
 // Records every box the program would show and answers from a script, in order.
 class FakeDialogs final : public Dialogs {
 public:

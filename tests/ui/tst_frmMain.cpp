@@ -436,15 +436,9 @@ void tst_frmMain::choices()
 void tst_frmMain::actions_data()
 {
     QTest::addColumn<Action>("c");
-    const QString run =
-        input("スクリプトファイルの実行", "コマンドラインのオプションを指定してください", "No CommLine");
-    const QString runMenu = input("WSHﾌｧｲﾙの実行", "ｺﾏﾝﾄﾞﾗｲﾝのｵﾌﾟｼｮﾝを指定してください", "No CommLine");
-    const QString encode =
-        input("スクリプトのエンコード", "コマンドラインのオプションを指定してください", "/f \"%1/a.vbs%2\"");
-    const QString newFile =
-        input("新規作成", "新しく作成するﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
-    const QString newMenu =
-        input("新規作成", "新しく作成するWSHﾌｧｲﾙ名を入力してください\r\n拡張子は要りません", "NewFile");
+    const QString run = MainBoxes::run(), runMenu = MainBoxes::runMenu();
+    const QString encode = MainBoxes::encode("/f \"%1/a.vbs%2\"");
+    const QString newFile = MainBoxes::newScript(), newMenu = MainBoxes::newScriptMenu();
     const QString ask = box(4, "ﾌｧｲﾙの編集", "ﾌｧｲﾙが選択されていません。\r\n新規ﾌｧｲﾙを作成しますか");
     auto row = [](const char* name, const Action& c) { QTest::newRow(name) << c; };
     row("実 行", Action("a.vbs", {"click:btnRun"}, {}, {run}, {"1|WSCRIPT.EXE \"%1/a.vbs\""}, {"a.vbs"}));
