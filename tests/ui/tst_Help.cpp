@@ -8,18 +8,12 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-// The manual from the help menu and from F1, and the manual itself: every topic number the
-// main window carries names a page inside the compiled file, wherever the file is.
+// The manual from the help menu and from F1; every topic number of the main window names a page in it.
 class tst_Help : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void cleanup()
-    {
-        m_bench.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_bench.reset(); } // the windows go before the fakes they use are reset
     void menuOpensTheWorkingFoldersManual();
     void helpOpens_data();
     void helpOpens();
@@ -33,13 +27,11 @@ private:
     QPointer<frmMain> m_main;
 };
 
-namespace {
-QString installedManual()
+static QString installedManual()
 {
     return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillet/quillet.chm"))
         .canonicalFilePath();
 }
-} // namespace
 
 void tst_Help::init()
 {
@@ -52,8 +44,7 @@ void tst_Help::init()
     m_main = m_bench->showMain();
 }
 
-// Through the real launcher to a fake hh.exe: the path is not quoted, so a blank splits it
-// as Windows splits it (the real viewer takes the whole rest as one name).
+// Through the real launcher to a fake hh.exe: the unquoted path splits at its blank, as on Windows.
 void tst_Help::menuOpensTheWorkingFoldersManual()
 {
     const QString bin = m_dir->path() + QStringLiteral("/bin");
@@ -85,8 +76,7 @@ void tst_Help::helpOpens_data()
     QTest::newRow("menu entry Run: no topic") << QString("mnuFileRun") << here;
     // The folder of the moment counts, not the one of the start.
     QTest::newRow("help menu, a folder without a manual") << QString("menu:<dir>") << "<installed>";
-    QTest::newRow("help menu, the root, whose //quillet.chm is missing")
-        << QString("menu:/") << "<installed>";
+    QTest::newRow("help menu, the root (no //quillet.chm)") << QString("menu:/") << "<installed>";
 }
 
 void tst_Help::helpOpens()
@@ -111,33 +101,26 @@ void tst_Help::helpOpens()
         w->setFocus();
         QTest::keyClick(w, Qt::Key_F1);
     }
-    line.replace("<here>", m_folder + QStringLiteral("/quillet.chm"))
-        .replace("<installed>", installedManual());
+    line.replace("<here>", m_folder + "/quillet.chm").replace("<installed>", installedManual());
     QCOMPARE(m_fakes.launcher.lines, QStringList{"1|hh.exe " + line});
 }
 
-// The compiled manual, moved away from where it was built: its table of context numbers
-// must name pages by their place inside the file.
+// Moved away from where it was built, the manual's table of context numbers still names its pages.
 void tst_Help::everyTopicNamesAPageOfTheMovedManual()
 {
-    if (installedManual().isEmpty())
-        QSKIP("the manual was not built (chmcmd missing)");
-    if (QStandardPaths::findExecutable(QStringLiteral("extract_chmLib")).isEmpty())
-        QSKIP("extract_chmLib (libchm-bin) is not installed");
-    const QString moved = m_dir->path() + QStringLiteral("/elsewhere.chm"),
-                  out = m_dir->path() + "/extracted";
+    if (installedManual().isEmpty() || QStandardPaths::findExecutable("extract_chmLib").isEmpty())
+        QSKIP("the manual was not built (chmcmd missing) or extract_chmLib (libchm-bin) is not installed");
+    const QString moved = m_dir->path() + "/elsewhere.chm", out = m_dir->path() + "/extracted";
     QVERIFY(QFile::copy(installedManual(), moved));
     QProcess extract;
     extract.start(QStringLiteral("extract_chmLib"), {moved, out});
     QVERIFY(extract.waitForFinished() && extract.exitCode() == 0);
     const QByteArray ivb = bytesOf(out + "/#IVB"), strings = bytesOf(out + "/#STRINGS");
-    QVERIFY(ivb.size() >= 4);
     QHash<int, QString> pages;
-    for (qsizetype at = 4; at + 8 <= ivb.size(); at += 8) {
-        const quint32 id = qFromLittleEndian<quint32>(ivb.constData() + at);
-        const quint32 offset = qFromLittleEndian<quint32>(ivb.constData() + at + 4);
-        pages.insert(int(id), QString::fromUtf8(strings.mid(offset).constData()));
-    }
+    for (qsizetype at = 4; at + 8 <= ivb.size(); at += 8) // after its size, pairs of id and offset
+        pages.insert(
+            qFromLittleEndian<qint32>(ivb.constData() + at),
+            QString::fromUtf8(strings.mid(qFromLittleEndian<quint32>(ivb.constData() + at + 4)).constData()));
     QSet<int> topics;
     for (QObject* o : m_main->findChildren<QObject*>())
         if (const int t = o->property("helpTopic").toInt())

@@ -10,8 +10,7 @@
 
 #include <sys/stat.h>
 
-// The registry readers, the web helper, and the About box's links and system information,
-// each box and launch in the order a user meets them.
+// The registry readers and the About box's links and system information, boxes and launches in order.
 class tst_Registry : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -31,17 +30,10 @@ private:
 namespace {
 const QString Key = QStringLiteral("Software\\Quillet");
 const QString Url = QStringLiteral("https://quillet.example.org/");
-QString webError(int n, const QString& description)
-{
-    return box(16, "mdlUtils.webOpen", QStringLiteral("エラー %1: %2").arg(n).arg(description));
-}
-QByteArray regFile(const QByteArray& body)
-{
-    return "Windows Registry Editor Version 5.00\r\n\r\n" + body;
-}
+const QByteArray Header = "Windows Registry Editor Version 5.00\r\n\r\n";
 QByteArray browserIs(const QByteArray& command)
 {
-    return regFile("[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\r\n@=\"" + command + "\"\r\n");
+    return Header + ("[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\r\n@=\"" + command + "\"\r\n");
 }
 } // namespace
 
@@ -49,47 +41,41 @@ void tst_Registry::getKeyValue_data()
 {
     QTest::addColumn<RegValue>("value"); // type 0: none stored
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("boxes");
+    auto row = [](const char* name, const RegValue& value, const QString& text,
+                  const QStringList& boxes = {}) { QTest::newRow(name) << value << text << boxes; };
     auto str = [](const QString& text, quint32 type = 1) { return FakeRegistry::string(text, type); };
-    // A number shorter than four bytes whose buffer holds more behind its end.
     QByteArray shortNumber("\x05\x07\x09\x0b", 4);
     shortNumber.truncate(1);
-    QTest::newRow("missing: empty, no box") << RegValue{} << QString() << QString();
-    QTest::newRow("string without its NUL") << str("xdg-open") << "xdg-open" << QString();
-    QTest::newRow("stored without a NUL at all") << RegValue{1, QByteArray("a\0b\0", 4)} << "ab" << QString();
-    QTest::newRow("cut at the first NUL") << RegValue{1, QByteArray("a\0\0\0b\0\0\0", 8)} << "a" << QString();
-    QTest::newRow("expandable, unexpanded") << str("%SystemRoot%\\x", 2) << "%SystemRoot%\\x" << QString();
-    QTest::newRow("through code page 932") << str("メモ帳") << "メモ帳" << QString();
-    QTest::newRow("a character code page 932 lacks") << str("한") << "?" << QString();
-    QTest::newRow("binary: empty") << RegValue{3, "abc"} << QString() << QString();
-    QTest::newRow("number, little-endian")
-        << RegValue{4, QByteArray("\xff\x10\0\0", 4)} << "&h10FF" << QString();
-    QTest::newRow("a short number, zero-extended") << RegValue{4, shortNumber} << "&h5" << QString();
-    QTest::newRow("1024 characters and the NUL: too long")
-        << str(QString(1024, u'x')) << QString() << QString();
-    QTest::newRow("1023 characters and the NUL fit")
-        << str(QString(1023, u'x')) << QString(1023, u'x') << QString();
-    QTest::newRow("a full buffer with no NUL: the error box")
-        << RegValue{3, QByteArray(1024, 'x')} << QString()
-        << box(16, "mdlUtils.GetKeyValue", "エラー 5: プロシージャの呼び出し、または引数が不正です。");
+    row("missing: empty, no box", RegValue{}, QString());
+    row("string without its NUL", str("xdg-open"), "xdg-open");
+    row("stored without a NUL at all", RegValue{1, QByteArray("a\0b\0", 4)}, "ab");
+    row("cut at the first NUL", RegValue{1, QByteArray("a\0\0\0b\0\0\0", 8)}, "a");
+    row("expandable, unexpanded", str("%SystemRoot%\\x", 2), "%SystemRoot%\\x");
+    row("through code page 932", str("メモ帳"), "メモ帳");
+    row("a character code page 932 lacks", str("한"), "?");
+    row("binary: empty", RegValue{3, "abc"}, QString());
+    row("number, little-endian", RegValue{4, QByteArray("\xff\x10\0\0", 4)}, "&h10FF");
+    row("a number shorter than its buffer, zero-extended", RegValue{4, shortNumber}, "&h5");
+    row("1024 characters and the NUL: too long", str(QString(1024, u'x')), QString());
+    row("1023 characters and the NUL fit", str(QString(1023, u'x')), QString(1023, u'x'));
+    row("a full buffer with no NUL: the error box", RegValue{3, QByteArray(1024, 'x')}, QString(),
+        {box(16, "mdlUtils.GetKeyValue", "エラー 5: プロシージャの呼び出し、または引数が不正です。")});
 }
 
 void tst_Registry::getKeyValue()
 {
     QFETCH(RegValue, value);
-    QFETCH(QString, text);
-    QFETCH(QString, box);
     if (value.type != 0)
         m_fakes.registry.set(RegRoot::LocalMachine, Key, QStringLiteral("v"), value);
-    QCOMPARE(mdlUtils::GetKeyValue(m_fakes.registry, m_fakes.dialogs, RegRoot::LocalMachine, Key, "v"), text);
-    QCOMPARE(m_fakes.dialogs.described(), box.isEmpty() ? QStringList{} : QStringList{box});
+    QTEST(mdlUtils::GetKeyValue(m_fakes.registry, m_fakes.dialogs, RegRoot::LocalMachine, Key, "v"), "text");
+    QTEST(m_fakes.dialogs.described(), "boxes");
 }
 
 void tst_Registry::aboutBox_data()
 {
     QTest::addColumn<QString>("control");
-    // "browser:", "msinfo:", "expandable:" (location 1 as such), "location:" (2), "program" in <dir>
-    QTest::addColumn<QStringList>("registry");
+    QTest::addColumn<QStringList>("registry"); // browser:, location 1 as msinfo: or expandable:, location:
     QTest::addColumn<LaunchFailure>("failure");
     QTest::addColumn<QString>("launched"); // empty: nothing
     QTest::addColumn<QStringList>("boxes");
@@ -103,10 +89,18 @@ void tst_Registry::aboutBox_data()
         << url << QStringList{"browser:\"/opt/My Browser/browser\" -nohome %1"} << ok
         << "1|\"/opt/My Browser/browser\" -nohome %1 " + Url << none;
     QTest::newRow("no association: two boxes")
-        << url << none << lost << "1| " + Url << QStringList{webError(53, "ファイルが見つかりません。"), bad};
-    QTest::newRow("may not run") << url << QStringList{"browser:/etc/hostname"} << denied
-                                 << "1|/etc/hostname " + Url
-                                 << QStringList{webError(70, "書き込みできません。"), bad};
+        << url << none << lost << "1| " + Url
+        << QStringList{box(16, "mdlUtils.webOpen", "エラー 53: ファイルが見つかりません。"), bad};
+    QTest::newRow("a browser that may not run: two boxes")
+        << url << QStringList{"browser:/etc/hostname"} << denied << "1|/etc/hostname " + Url
+        << QStringList{box(16, "mdlUtils.webOpen", "エラー 70: 書き込みできません。"), bad};
+    QTest::newRow("a browser that cannot start for another reason")
+        << url << xdg << LaunchFailure::Other << "1|xdg-open " + Url
+        << QStringList{box(16, "mdlUtils.webOpen", "エラー 75: パス名が無効です。"), bad};
+    QTest::newRow("an empty command")
+        << url << xdg << LaunchFailure::EmptyCommand << "1|xdg-open " + Url
+        << QStringList{
+               box(16, "mdlUtils.webOpen", "エラー 5: プロシージャの呼び出し、または引数が不正です。"), bad};
     QTest::newRow("mail, minimised") << mailTo << xdg << ok << mail << none;
     QTest::newRow("mail that cannot start") << mailTo << xdg << lost << mail << QStringList{bad};
     QTest::newRow("sysinfo, location 1") << sys << msinfo << ok << "1|/nowhere/msinfo" << none;
@@ -125,7 +119,6 @@ void tst_Registry::aboutBox()
     QFETCH(QStringList, registry);
     QFETCH(LaunchFailure, failure);
     QFETCH(QString, launched);
-    QFETCH(QStringList, boxes);
     QTemporaryDir dir;
     const QString msinfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools");
     for (const QString& entry : registry) {
@@ -148,10 +141,9 @@ void tst_Registry::aboutBox()
     about.show();
     auto* w = about.findChild<QWidget*>(control);
     QTest::mouseClick(w, Qt::LeftButton);
-    const QStringList once =
-        launched.isEmpty() ? QStringList{} : QStringList{launched.replace("<dir>", dir.path())};
+    const QStringList once = launched.replace("<dir>", dir.path()).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(m_fakes.launcher.lines, once);
-    QCOMPARE(m_fakes.dialogs.described(), boxes);
+    QTEST(m_fakes.dialogs.described(), "boxes");
     QVERIFY(about.isVisible());
     w->setFocus();
     QTest::keyClick(w, Qt::Key_Space);
@@ -160,50 +152,43 @@ void tst_Registry::aboutBox()
 
 void tst_Registry::userFileBeforeShippedOne_data()
 {
-    QTest::addColumn<QString>("user"); // what the user's file is
-    QTest::addColumn<QString>("browser");
-    QTest::addColumn<QString>("afterEdit"); // after the user's file is rewritten
-    QTest::newRow("an export: it wins, and an edit counts at once") << QString("export") << "firefox"
-                                                                    << "chromium";
-    QTest::newRow("missing: the shipped one") << QString("missing") << "xdg-open"
-                                              << "chromium";
-    QTest::newRow("a FIFO: passed over without waiting") << QString("fifo") << "xdg-open"
-                                                         << "xdg-open";
-    QTest::newRow("a link to /dev/zero: passed over") << QString("zero") << "xdg-open"
-                                                      << "xdg-open";
-    QTest::newRow("larger than any export: passed over") << QString("huge") << "xdg-open"
-                                                         << "chromium";
+    QTest::addColumn<QString>("user");         // what the user's file is
+    QTest::addColumn<QStringList>("browsers"); // before and after the user's file is rewritten
+    QTest::newRow("an export wins; an edit counts at once") << "export" << QStringList{"firefox", "chromium"};
+    QTest::newRow("the user's classes stand for the classes root")
+        << "classes" << QStringList{"opera", "chromium"};
+    QTest::newRow("missing: the shipped one") << "missing" << QStringList{"xdg-open", "chromium"};
+    QTest::newRow("a FIFO: passed over without waiting") << "fifo" << QStringList{"xdg-open", "xdg-open"};
+    QTest::newRow("a link to /dev/zero: passed over") << "zero" << QStringList{"xdg-open", "xdg-open"};
+    QTest::newRow("larger than any export: passed over") << "huge" << QStringList{"xdg-open", "chromium"};
 }
 
 void tst_Registry::userFileBeforeShippedOne()
 {
     QFETCH(QString, user);
-    QFETCH(QString, browser);
-    QFETCH(QString, afterEdit);
     QTemporaryDir dir;
-    const QString userFile = dir.path() + QStringLiteral("/user.reg");
-    if (user == QStringLiteral("export"))
-        QVERIFY(writeFile(userFile, browserIs("firefox")));
-    else if (user == QStringLiteral("fifo"))
+    const QString userFile = dir.path() + "/user.reg", shipped = dir.path() + "/shipped.reg";
+    if (user == QStringLiteral("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(userFile).constData(), 0644), 0);
     else if (user == QStringLiteral("zero"))
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), userFile));
-    else if (user == QStringLiteral("huge"))
-        QVERIFY(writeFile(userFile, browserIs("firefox") + QByteArray(2 * 1024 * 1024, ';')));
-    QVERIFY(
-        writeFile(dir.path() + "/shipped.reg",
-                  regFile("[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n\r\n") + browserIs("xdg-open")));
+    else if (user == QStringLiteral("classes"))
+        QVERIFY(writeFile(userFile, Header + "[HKEY_CURRENT_USER\\Software\\Classes\\htmlfile\\shell\\open\\"
+                                             "command]\r\n@=\"opera\"\r\n"));
+    else if (user != QStringLiteral("missing"))
+        QVERIFY(writeFile(userFile, browserIs("firefox") + QByteArray(user == "huge" ? 2 << 20 : 0, ';')));
+    QVERIFY(writeFile(shipped, Header + "[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n\r\n" +
+                                   browserIs("xdg-open")));
     QVERIFY(writeFile(dir.path() + "/broken.reg", QByteArray("\xff\xfe\x00garbage\x01\x02", 11)));
-    RegFileRegistry reg({dir.path() + "/broken.reg", userFile, dir.path() + "/shipped.reg"});
-    QCOMPARE(mdlUtils::getBrowser(reg, m_fakes.dialogs), browser);
+    RegFileRegistry reg({dir.path() + "/broken.reg", userFile, shipped});
+    const QString before = mdlUtils::getBrowser(reg, m_fakes.dialogs);
     if (user != QStringLiteral("fifo") && user != QStringLiteral("zero"))
         QVERIFY(writeFile(userFile, browserIs("chromium")));
-    QCOMPARE(mdlUtils::getBrowser(reg, m_fakes.dialogs), afterEdit);
+    QTEST(QStringList({before, mdlUtils::getBrowser(reg, m_fakes.dialogs)}), "browsers");
     QVERIFY(m_fakes.dialogs.calls.isEmpty());
 }
 
-// The file that ships with the program, read through the real launcher: the links and the
-// system information reach the stand-ins (fakes of their names on PATH here).
+// The shipped file through the real launcher: the links and system information reach fakes on PATH.
 void tst_Registry::shippedFileDoesTheRealJob()
 {
     QTemporaryDir dir;
