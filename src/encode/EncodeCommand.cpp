@@ -52,7 +52,7 @@ QString switchName(const QString& a)
         return {};
     QString name = a.mid(1).toLower();
     // "/l:JScript" as well as "/l JScript".
-    if (name.size() > 2 && name[1] == u':' && (name[0] == u'l' || name[0] == u'e'))
+    if (name.size() >= 2 && name[1] == u':' && (name[0] == u'l' || name[0] == u'e'))
         name.truncate(1);
     return known.contains(name) ? name : QString();
 }

@@ -115,6 +115,7 @@ void tst_EncodeCommand::commandLines_data()
 
     row("no file", {"/f"}, 2, "", "元のファイルが指定されていません。\n");
     row("/l without its value", {"a.vbs", "/l"}, 2, "", "/l の後に値がありません。\n");
+    row("/l: with nothing after the colon", {"/l:", "a.vbs"}, 2, "", "/l: の後に値がありません。\n");
     row("three files", {"a.vbs", "x.vbe", "y.vbe"}, 2, "", "ファイル名が多すぎます: y.vbe\n");
     // Refused, not turned into another file's name.
     fails({"<\\x83\\x5C.vbs>"}, "\uFFFD\\.vbs: ファイル名が UTF-8 ではないため扱えません。\n");
