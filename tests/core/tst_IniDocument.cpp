@@ -114,6 +114,8 @@ void tst_IniDocument::rewrites_data()
     QTest::newRow("an unterminated last line with a CR")
         << QByteArray("[Option]\nA=1\n[Other]\r") << QStringList{"Option/C=3", "Other/D=4"}
         << QByteArray("[Option]\nA=1\nC=3\n[Other]\r\nD=4");
+    QTest::newRow("an empty first line") << QByteArray("\n[Option]\r\nA=1\r\n") << QStringList{"Option/B=2"}
+                                         << QByteArray("\n[Option]\r\nA=1\r\nB=2\n");
     QTest::newRow("a second byte-order mark is text")
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[Option]\nA=1\n") << QStringList{"Option/B=2"}
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[Option]\nA=1\n\n[Option]\nB=2\n");

@@ -32,6 +32,12 @@ void tst_NativeName::names_data()
     QTest::newRow("outside the first plane, beside a bad byte")
         << QByteArray("/s/\xff\xf0\x9f\x98\x80\xf4\x80\x80\x80.vbs")
         << QString::fromUtf8("/s/\xef\xbf\xbd😀\xf4\x80\x80\x80.vbs (文字コード不明)") << false;
+    QTest::newRow("code page 932 that reads as a private-use character")
+        << QByteArray("/s/\xf0\x40.vbs") << "/s/\uFFFD@.vbs (文字コード不明)" << false;
+    QTest::newRow("code page 932 with a control character") << QByteArray("/s/\x01\x83\x65.vbs")
+                                                            << "/s/\x01\uFFFD"
+                                                               "e.vbs (文字コード不明)"
+                                                            << false;
     QTest::newRow("a lead byte cut off") << QByteArray("/s/a\x83") << "/s/a\uFFFD (文字コード不明)" << false;
 }
 

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void hostLooksStarted_data();
     void hostLooksStarted();
     void processTreeFindsGrandchildren();
+    void desktopEditorsInTheirOrder();
 
 private:
     // "%1" in `s` as the test's folder, "%2" as Wine's name for it.
@@ -303,6 +304,23 @@ void tst_PosixLauncher::processTreeFindsGrandchildren()
     p.kill();
     p.waitForFinished();
     QVERIFY(ProcessTree::hostUp(pid)); // gone: nothing left to wait for
+}
+
+// notepad.exe opens the first of the desktop's editors that is installed, whatever PATH's order.
+void tst_PosixLauncher::desktopEditorsInTheirOrder()
+{
+    const QStringList editors{"gnome-text-editor", "gedit",   "kate", "kwrite", "mousepad", "pluma", "xed",
+                              "featherpad",        "leafpad", "geany"};
+    QStringList path;
+    for (const QString& e : editors)
+        path.prepend(FakePrograms::install(m_dir.path() + "/editors/" + e, e).section(u'/', 0, -2));
+    for (const QString& e : editors) {
+        const SearchPath searchPath(path);
+        QString reason;
+        const StandIns::Launch l = StandIns::find("notepad.exe", "/a.vbs", StandIns::Context{}, &reason);
+        QCOMPARE(l.program.section(u'/', -1) + u' ' + l.arguments.join(u' '), e + " /a.vbs");
+        path.removeLast();
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_PosixLauncher)

@@ -97,7 +97,8 @@ void tst_RtfReader::read_data()
     row("uc2 hex fallback", rtf(R"(\uc2\u21517\'96\'bc x)"), "[名 x]");
     row("uc is group scoped", rtf(R"({\uc2\u21517ab}\u21517ab{\uc0\u21517 x})"), "[名名b名x]");
     row("fallback counts a symbol, stops at a brace", rtf(R"( \u21517\\x\uc3\u21517{a})"), "[名x名a]");
-    row("surrogates", rtf(R"( \u-10179?\u-8704?\u-10179?x\u-8704?)"), QStringLiteral("[😀\ufffdx\ufffd]"));
+    row("surrogates", rtf(R"( \u-10179?\u-8704?\u-10179?x\u-8704?\u-10179?\u-10179?\u-8704?)"),
+        QStringLiteral("[😀\ufffdx\ufffd\ufffd😀]"));
     row("starred skipped", rtf(R"({\*\unknown a{b}}c)"), "[c]");
     row("tables, info, header skipped",
         rtf(R"({\fonttbl{\f0 Arial;}}{\colortbl;\red1;}{\stylesheet{\s0 Normal;}}{\info{\title t}}{\footerl f}x)"),

@@ -54,6 +54,9 @@ void tst_ScriptText::keepsWhatWasNotChanged_data()
                                                         << QByteArray("\xff\xfe"
                                                                       "a\0\n\0c\0\n\0b\0\r\0\n\0",
                                                                       16);
+    QTest::newRow("UTF-16 LE, an odd last byte, a line feed's")
+        << QByteArray::fromHex("fffe61000a000a") << "a\n\uFFFD"
+        << "b\n\uFFFD" << QByteArray::fromHex("fffe62000a000a");
     QTest::newRow("duplicate lines matched in order") << QByteArray("x\r\nx\ny\n") << "x\r\nx\ny\n"
                                                       << "x\nz\nx\ny\n"
                                                       << QByteArray("x\r\nz\r\nx\ny\n");

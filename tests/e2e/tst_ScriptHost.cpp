@@ -166,6 +166,17 @@ void tst_ScriptHost::runs_data()
     row("an object that cannot be made", "noobject.vbs",
         crlf("\nSet o = WScript.CreateObject(\"No.Such\")\n"), {},
         "%1(2, 1) WScript: \"No.Such\" という名前のオブジェクトを作成できませんでした。\n", 1);
+    row("a host method called without its argument", "noarg.vbs", crlf("x = 1\n  WScript.StdOut.Write\n"), {},
+        "%1(2, 3) StdOut: 引数の数が一致していません。または不正なプロパティを指定しています。\n", 1);
+    row("//? shows the usage on standard output", "fine.vbs", {},
+        "Usage: CScript [host options...] scriptname [options and parameters to script]\n\nHost options:\n"
+        " //B         Batch mode: suppresses script errors and prompts from displaying\n"
+        " //E:engine  Use engine for executing script (VBScript, JScript, JScript.Encode)\n"
+        " //I         Interactive mode (default)\n //logo      Display logo (default)\n"
+        " //nologo    Prevent logo display\n"
+        " //T:nn      Time out in seconds: maximum time a script is permitted to run\n"
+        " //U         Use Unicode for redirected I/O from the console\n\n",
+        {}, 0, En, {"//nologo", "//?"});
     row("no engine for .txt", "notes.txt", crlf("x\n"), {},
         "入力エラー: ファイル拡張子 \".txt\" のスクリプト エンジンがありません。\n", 1);
 

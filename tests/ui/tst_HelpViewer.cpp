@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextLayout>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <sys/stat.h>
@@ -98,10 +99,20 @@ void tst_HelpViewer::contents()
     auto* tree = child<QTreeWidget>("contents");
     auto* page = child<QTextBrowser>("page");
     QCOMPARE(tree->currentItem()->text(0), QStringLiteral("ドライブの選択"));
+    // What a screen reader and UI automation find the window and its parts by.
+    auto* bar = m_viewer->findChild<QToolBar*>();
+    QStringList named{m_viewer->objectName(), tree->accessibleName(), page->accessibleName(),
+                      bar->windowTitle()};
+    for (QAction* a : bar->actions())
+        named << a->text();
+    QCOMPARE(named, QStringList({"helpViewer", "目次", "ページ", "ツールバー", "戻る", "進む", "ホーム"}));
     tree->setCurrentItem(tree->findItems(QStringLiteral("実行"), Qt::MatchExactly).value(0));
     QCOMPARE(m_viewer->page(), QStringLiteral("/run.html"));
+    QCOMPARE(QList<bool>({bar->actions().at(0)->isEnabled(), bar->actions().at(1)->isEnabled()}),
+             QList<bool>({true, false})); // 戻る, 進む
     page->backward();
     QCOMPARE(m_viewer->page(), QStringLiteral("/drive.html"));
+    QCOMPARE(bar->actions().at(1)->isEnabled(), true); // 進む
     QCOMPARE(tree->currentItem()->text(0), QStringLiteral("ドライブの選択"));
     // The keyboard follows the link back to the first page.
     page->setFocus();

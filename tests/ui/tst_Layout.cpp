@@ -1,4 +1,5 @@
 #include "Fonts.h"
+#include "ScriptBox.h"
 #include "TestBench.h"
 #include "TestFiles.h"
 #include "frmAbout.h"
@@ -111,9 +112,9 @@ class tst_Layout : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        installFontSubstitutes();
         QApplication::setQuitOnLastWindowClosed(false);
         m_desktop = QApplication::font();
+        installInterfaceFonts(); // as the program starts
     }
 
     void cleanup()
@@ -160,6 +161,14 @@ private Q_SLOTS:
             const QFontInfo info(w->font());
             QVERIFY2(families.contains(info.family()), qPrintable(info.family()));
             QVERIFY(control == "fldEditSrc" || !info.fixedPitch());
+            // Scintilla gets the editor's face by its name alone: the columns must still line up.
+            if (auto* sci = qobject_cast<QsciScintilla*>(w)) {
+                auto width = [sci](const char* t) {
+                    return sci->SendScintilla(sci->SCI_TEXTWIDTH, sci->STYLE_DEFAULT, t);
+                };
+                QCOMPARE((QList<long>{width("iiii"), width("MMMM")}),
+                         (QList<long>{width("ああ"), width("ああ")}));
+            }
             QCOMPARE(w->font().pointSizeF(), points * desktop / 9);
             cleanup();
         }

@@ -48,6 +48,7 @@ void tst_frmSplash::looksAsDesigned_data()
     QTest::addColumn<bool>("italic");
     QTest::newRow("lblCompanyProduct") << "Quillet Project" << 18.0 << true << false;
     QTest::newRow("lblProductName") << "Quillet" << 26.25 << true << false;
+    QTest::newRow("Label1") << "" << 18.0 << true << false; // empty, yet styled as the name beside it
     QTest::newRow("lblVersion") << "Version 0.3.16" << 12.0 << true << false;
     QTest::newRow("Label2") << "Script Development Tool for Windows Scripting Host" << 12.0 << false << true;
     QTest::newRow("lblCopyright") << "Copyright (C) 2026 Quillet Project" << 9.75 << false << false;
