@@ -27,7 +27,8 @@ private Q_SLOTS:
     void hostLooksStarted_data();
     void hostLooksStarted();
     void processTreeFindsGrandchildren();
-    void desktopEditorsInTheirOrder();
+    void desktopProgramsInTheirOrder_data();
+    void desktopProgramsInTheirOrder();
 
 private:
     // "%1" in `s` as the test's folder, "%2" as Wine's name for it.
@@ -306,20 +307,41 @@ void tst_PosixLauncher::processTreeFindsGrandchildren()
     QVERIFY(ProcessTree::hostUp(pid)); // gone: nothing left to wait for
 }
 
-// notepad.exe opens the first of the desktop's editors that is installed, whatever PATH's order.
-void tst_PosixLauncher::desktopEditorsInTheirOrder()
+// The first of the desktop's programs that is installed, whatever PATH's order: each name with
+// what its command line starts with.
+void tst_PosixLauncher::desktopProgramsInTheirOrder_data()
 {
-    const QStringList editors{"gnome-text-editor", "gedit",   "kate", "kwrite", "mousepad", "pluma", "xed",
-                              "featherpad",        "leafpad", "geany"};
-    QStringList path;
-    for (const QString& e : editors)
-        path.prepend(FakePrograms::install(m_dir.path() + "/editors/" + e, e).section(u'/', 0, -2));
-    for (const QString& e : editors) {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("programs");
+    const QString editors =
+        QStringLiteral("gnome-text-editor gedit kate kwrite mousepad pluma xed featherpad leafpad geany");
+    QTest::newRow("editors") << "notepad.exe /a.vbs"
+                             << editors.split(u' ').replaceInStrings(QRegularExpression("$"), " /a.vbs");
+    QTest::newRow("terminals") << "CSCRIPT.EXE /a.pls"
+                               << QStringList{"x-terminal-emulator -e", "xterm -T",
+                                              "gnome-terminal --",      "konsole -e",
+                                              "xfce4-terminal -x",      "mate-terminal -x"};
+}
+
+void tst_PosixLauncher::desktopProgramsInTheirOrder()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, programs);
+    QStringList path{FakePrograms::install(m_dir.path() + "/desktop/perl", "perl").section(u'/', 0, -2)};
+    for (const QString& p : programs) {
+        const QString name = p.section(u' ', 0, 0);
+        path.prepend(FakePrograms::install(m_dir.path() + "/desktop/" + name, name).section(u'/', 0, -2));
+    }
+    StandIns::Context c;
+    c.holdProgram = m_dir.path() + QStringLiteral("/hold/quillet-hold");
+    c.hostFolder = m_dir.path() + QStringLiteral("/host");
+    for (const QString& p : programs) {
         const SearchPath searchPath(path);
         QString reason;
-        const StandIns::Launch l = StandIns::find("notepad.exe", "/a.vbs", StandIns::Context{}, &reason);
-        QCOMPARE(l.program.section(u'/', -1) + u' ' + l.arguments.join(u' '), e + " /a.vbs");
-        path.removeLast();
+        const StandIns::Launch l =
+            StandIns::find(line.section(u' ', 0, 0), line.section(u' ', 1), c, &reason);
+        QCOMPARE(l.program.section(u'/', -1) + u' ' + l.arguments.value(0), p);
+        path.removeAt(path.size() - 2);
     }
 }
 
