@@ -124,6 +124,7 @@ void tst_RtfReader::read_data()
     row("cut after lead byte", "{\\rtf1\\ansicpg932 a\\'82", QStringLiteral("[a\ufffd]"));
     row("bad hex", "{\\rtf1 a\\'zq\\'8zq}", "[azqzq]");
     row("backslash at end", "{\\rtf1 a\\", "[a]");
+    row("a control word in capitals is still one", "{\\rtf1 \\Abc x}", "[x]");
     row("u without digits", "{\\rtf1 a\\u b\\u-c\\u", "[ab-c]");
     row("huge sizes", "{\\rtf1\\fs99999999999999999999 x\\fs-99999999999999999999 y}", "[3276:x][1:y]");
     row("huge u", "{\\rtf1 \\u99999999999999?x\\u-99999999999?y}", QStringLiteral("[\ufffdx\ufffdy]"));
