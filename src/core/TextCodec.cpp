@@ -12,6 +12,11 @@ namespace {
 constexpr char Cp932Name[] = "CP932";
 constexpr char16_t Replacement = QChar::ReplacementCharacter;
 
+constexpr bool isCp932Lead(unsigned b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 // Code page 932 as a table read once from the system's converter. The converter itself
 // turns bad bytes into U+001A and drops a lead byte cut off at the end; the preview must
 // show both as replacement characters, and a table lookup is also faster.
@@ -39,7 +44,7 @@ struct Cp932Table {
             return s[0].unicode();
         };
         for (int b = 0; b < 256; ++b) {
-            lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            lead[b] = isCp932Lead(b);
             const char c = char(b);
             single[b] = lead[b] ? Replacement : one(&c, 1);
             if (b < 0x80 && single[b] != b)
@@ -308,8 +313,7 @@ qsizetype chunkEnd(QByteArrayView bytes, TextEncoding encoding, qsizetype from, 
         // A long run of pairs: count them from the piece's start, itself a boundary.
         qsizetype i = from;
         while (i < limit) {
-            const uchar c = uchar(bytes[i]);
-            const qsizetype width = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+            const qsizetype width = isCp932Lead(uchar(bytes[i])) ? 2 : 1;
             if (i + width > limit)
                 break;
             i += width;
